@@ -1,0 +1,3 @@
+function(tessaro_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow)
+endfunction()

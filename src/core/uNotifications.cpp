@@ -1,0 +1,5 @@
+#include "core/uNotifications.h"
+
+namespace tessaro {
+TNotifications Notifications;
+}

@@ -68,12 +68,40 @@ int StrToIntTolerant(std::string_view text, bool& valid) {
   return static_cast<int>(v);
 }
 
+namespace {
+
+constexpr double Pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Plain "ddd[,.]ddd" with at most 15 digits: the mantissa and the power of ten are both
+// exact doubles, so one division gives the correctly rounded result.
+bool FastDecimal(std::string_view s, double& out) {
+  if (s.size() > 16) return false;
+  uint64_t mantissa = 0;
+  int fraction = -1;
+  int digits = 0;
+  for (char c : s) {
+    if (IsDigit(c)) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      ++digits;
+      if (fraction >= 0) ++fraction;
+    } else if ((c == ',' || c == '.') && fraction < 0) {
+      fraction = 0;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  out = fraction > 0 ? static_cast<double>(mantissa) / Pow10[fraction] : static_cast<double>(mantissa);
+  return true;
+}
+
+}  // namespace
+
 double TextToReal(std::string_view text, bool& valid) {
   valid = false;
   std::string_view s = Trim(text);
   if (s.empty() || s.size() > 400) return 0.0;
-  char buf[408];
-  size_t n = 0;
   bool negative = false;
   size_t i = 0;
   if (s[0] == '+' || s[0] == '-') {
@@ -81,6 +109,13 @@ double TextToReal(std::string_view text, bool& valid) {
     i = 1;
   }
   if (i >= s.size()) return 0.0;
+  double fast;
+  if (FastDecimal(s.substr(i), fast)) {
+    valid = true;
+    return negative ? -fast : fast;
+  }
+  char buf[408];
+  size_t n = 0;
   // The forms FormatReal writes for the non-finite values.
   std::string_view rest = s.substr(i);
   if (rest == "NaN" || rest == "Nan" || rest == "nan") {

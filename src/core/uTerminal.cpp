@@ -189,6 +189,7 @@ void TTerminal::Connect() {
     Host->ShowNotification(TNotification::ReceiveLoss, false);
     Host->ShowNotification(TNotification::ConnLost, false);
     Host->CompileIfPending();
+    Host->HideCompileState();
   }
   ShowConnectState(TConnectState::Connecting);
   if (Host) Host->ProcessPendingEvents();
@@ -266,11 +267,13 @@ void TTerminal::ResetValues() {
 }
 
 bool TTerminal::ReceiveSimulation(std::string_view text) {
+  text = text.substr(0, MaxCommandLength);
   size_t hash = text.find('#');
-  if (hash == std::string_view::npos) return false;
-  bool notify = !(hash > 0 && text[hash - 1] == '/');
-  std::string_view frame = text.substr(hash, MaxCommandLength);
-  bool forwarded = ProcessCommand(frame, nullptr, notify);
+  bool forwarded = false;
+  if (hash != std::string_view::npos) {
+    bool notify = !(hash > 0 && text[hash - 1] == '/');
+    forwarded = ProcessCommand(text.substr(hash), nullptr, notify);
+  }
   if (!IsConnected()) BlinkTimerTick();
   return forwarded;
 }

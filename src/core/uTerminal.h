@@ -72,6 +72,8 @@ class TTerminalHost {
   virtual void ShowInterfacePage() = 0;
   // Compiles every instrument if a recompilation is pending.
   virtual void CompileIfPending() = 0;
+  // Connecting ends the compile-state display.
+  virtual void HideCompileState() {}
 };
 
 // The numeric and the text trigger of an instrument (the expression engine).
@@ -128,8 +130,9 @@ class TTerminal {
   void ResetValues();
 
   // The two manual command fields of the main window.
-  // Receive simulation: from the first "#" to the end (at most 255 characters), no
-  // interface; silent when a "/" stands directly before that "#".
+  // Receive simulation: the text cut to 255 characters, from its first "#" to the end,
+  // no interface; silent when a "/" stands directly before that "#". Without a
+  // connection one blink tick follows so that the result shows.
   bool ReceiveSimulation(std::string_view text);
   // Send simulation: when connected, the text goes out on channel 1.
   void SendSimulation(std::string_view text);

@@ -1,0 +1,59 @@
+#include "ui/uSheet.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+#include "instruments/uIXControls.h"
+#include "ui/uQtBridge.h"
+
+namespace tessaro {
+
+TSheet::TSheet(QWidget* parent, const QString& name) : QWidget(parent), Name(name) {}
+
+TSheet::~TSheet() { DeleteAllInstruments(); }
+
+void TSheet::AddInstrument(TIXElement* e) { FInstruments.push_back(e); }
+
+void TSheet::RemoveInstrument(TIXElement* e) {
+  FInstruments.erase(std::remove(FInstruments.begin(), FInstruments.end(), e), FInstruments.end());
+}
+
+void TSheet::DeleteAllInstruments() {
+  // Top-level instruments delete their sub-channels with them (Qt children).
+  while (!FInstruments.empty()) {
+    TIXElement* e = FInstruments.back();
+    if (e->Attached && e->parentWidget() && e->parentWidget() != this) {
+      FInstruments.pop_back();
+      continue;
+    }
+    delete e;
+  }
+}
+
+void TSheet::SetRunAppearance() {
+  InRun = true;
+  for (TIXElement* e : FInstruments) e->SetRunAppearance();
+  update();
+}
+
+void TSheet::SetEditAppearance() {
+  InRun = false;
+  for (TIXElement* e : FInstruments) e->SetEditAppearance();
+  update();
+}
+
+void TSheet::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), ToQColor(InRun ? RunColor : EditColor));
+}
+
+void TSheetList::ForEachInstrument(const std::function<void(TIXElementBase&)>& fn) const {
+  for (TSheet* s : Sheets) {
+    // Copy: a callback may not change the list, but be safe against it.
+    std::vector<TIXElement*> list = s->Instruments();
+    for (TIXElement* e : list) fn(*e);
+  }
+}
+
+}  // namespace tessaro

@@ -178,3 +178,33 @@ TEST(CutToChars, NeverSplitsACharacter) {
 }
 
 }  // namespace
+
+#include "core/uNumericText.h"
+
+namespace {
+
+TEST(NumericText, CaptionValueAndCommand) {
+  EXPECT_EQ(NumericCaption("Temp", true, "#5+1", true), "Temp=#5+1=");
+  EXPECT_EQ(NumericCaption("", true, "#5", false), "");
+  SetSystemDecimalSeparator(',');
+  EXPECT_EQ(NumericDisplayText(13.3, 2, false, false, ""), "13,3");
+  EXPECT_EQ(NumericDisplayText(13.3, 2, true, true, "V"), "13,30V");
+  SetSystemDecimalSeparator('.');
+  EXPECT_EQ(NumericDisplayText(13.3, 2, false, true, " V"), "13.3 V");
+
+  std::string cmd;
+  SetOutputDecimalSeparator('.');
+  ASSERT_TRUE(BuildNumberCommand(7, "1,5", cmd));
+  EXPECT_EQ(cmd, "#7F1.5;");
+  ASSERT_TRUE(BuildNumberCommand(7, "007E2", cmd));  // sent as typed
+  EXPECT_EQ(cmd, "#7F007E2;");
+  EXPECT_FALSE(BuildNumberCommand(7, "abc", cmd));
+  EXPECT_FALSE(BuildNumberCommand(7, "", cmd));
+
+  EXPECT_TRUE(NumericOutKeyPasses('-', true));
+  EXPECT_FALSE(NumericOutKeyPasses(',', true));
+  EXPECT_TRUE(NumericOutKeyPasses(',', false));
+  EXPECT_FALSE(NumericOutKeyPasses('x', false));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
 
 #include "core/uConvert.h"
@@ -122,14 +123,22 @@ TEST(InstrumentSet, RefreshRunNotifyAndReset) {
 }
 
 struct OnePort : TIXPort {
+  std::mutex M;
   std::vector<std::string> Sent;
+  size_t Count() {
+    std::lock_guard<std::mutex> g(M);
+    return Sent.size();
+  }
   void Connect() override {
     Connected.store(true);
     TIXPort::Connect();
   }
   void Disconnect() override { Connected.store(false); }
   void StartReceiving() override {}
-  void SendText(std::string_view t) override { Sent.emplace_back(t); }
+  void SendText(std::string_view t) override {
+    std::lock_guard<std::mutex> g(M);
+    Sent.emplace_back(t);
+  }
 };
 
 TEST(IXElementBase, SendCommandOutcomes) {
@@ -155,7 +164,7 @@ TEST(IXElementBase, SendCommandOutcomes) {
   e.SendCommand(term, std::string_view("Hi"));
   e.SetSendAnimation(false);
   e.SendCommand(term, 1.0);
-  for (int i = 0; i < 500 && port->Sent.size() < 3; ++i)
+  for (int i = 0; i < 500 && port->Count() < 3; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   term.Disconnect();
   EXPECT_EQ(port->Sent, (std::vector<std::string>{"#20F12,3;", "#20SHi;", "#20F1;"}));

@@ -14,6 +14,7 @@ int RunVersion(int, char**) {
 
 const TCliCommand Commands[] = {
     {"version", "tessaro-cli version", &RunVersion},
+    EvalCommand,
 };
 
 void PrintUsage(FILE* out) {

@@ -9,4 +9,7 @@ struct TCliCommand {
   int (*Run)(int argc, char** argv);  // argv[0] is the subcommand name
 };
 
+// tessaro-cli eval FORMULA [COMMAND ...] (uCliEval.cpp)
+extern const TCliCommand EvalCommand;
+
 }  // namespace tessaro::cli

@@ -21,6 +21,7 @@ class TSimpleList {
     return it == Items.end() ? -1 : static_cast<int>(it - Items.begin());
   }
   bool Contains(const T& v) const { return IndexOf(v) >= 0; }
+  void Remove(const T& v) { Items.erase(std::remove(Items.begin(), Items.end(), v), Items.end()); }
   auto begin() const { return Items.begin(); }
   auto end() const { return Items.end(); }
 

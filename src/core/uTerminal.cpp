@@ -308,6 +308,17 @@ void TTerminal::ClearDependents() {
   }
 }
 
+void TTerminal::ForgetInstrument(TIXElementBase* e) {
+  std::lock_guard<std::recursive_mutex> g(ReceiveLock);
+  for (TKanal& k : Channels) {
+    if (k.Dependents.Contains(e)) {
+      k.Dependents.Remove(e);
+      k.HasDependents = k.Dependents.Count() > 0;
+    }
+    if (k.SecondaryDependents.Contains(e)) k.SecondaryDependents.Remove(e);
+  }
+}
+
 void TTerminal::ClearSecondaryDependents() {
   for (TKanal& k : Channels) k.SecondaryDependents.Clear();
 }

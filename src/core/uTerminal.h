@@ -142,6 +142,8 @@ class TTerminal {
   void AddSecondaryDependent(int channel, TIXElementBase* e);
   void ClearDependents();
   void ClearSecondaryDependents();
+  // An instrument is being destroyed: no channel may reach it any more.
+  void ForgetInstrument(TIXElementBase* e);
 
   // ---------------------------------------------------------------- channel table
   TKanal& Channel(int n) { return Channels[static_cast<size_t>(n)]; }

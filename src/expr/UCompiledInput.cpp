@@ -1,10 +1,14 @@
-#include "core/uIXElementBase.h"
+#include "expr/UCompiledInput.h"
 
 namespace tessaro {
 
-// Placeholder until the expression engine defines the compiled form of an input.
-struct TCompiledInput {};
+TCompiledInput& CompiledInputOf(TIXElementBase& e) {
+  if (!e.Compiled) e.Compiled = new TCompiledInput;
+  return *e.Compiled;
+}
 
-void FreeCompiledInput(TCompiledInput* c) { delete c; }
+void FreeCompiledInput(TCompiledInput* c) {
+  delete c;
+}
 
 }  // namespace tessaro

@@ -12,7 +12,11 @@ namespace tessaro {
 
 namespace {
 TTerminal* gTerminal = nullptr;
-}
+TInstrumentSet* gSet = nullptr;
+}  // namespace
+
+void SetInstrumentSet(TInstrumentSet* s) { gSet = s; }
+TInstrumentSet* InstrumentSet() { return gSet; }
 
 void SetInstrumentTerminal(TTerminal* t) { gTerminal = t; }
 
@@ -36,6 +40,8 @@ TIXElement::TIXElement(TSheet* sheet, TIXElement* composite) : QWidget(composite
 
 TIXElement::~TIXElement() {
   if (FSheet) FSheet->RemoveInstrument(this);
+  InstrumentTerminal().ForgetInstrument(this);
+  if (TInstrumentSet* set = InstrumentSet()) set->Forget(this);
 }
 
 void TIXElement::PostDeferredUpdate(int argument) {

@@ -17,6 +17,9 @@ class TSheet;
 // The router the instruments send through (one per program).
 void SetInstrumentTerminal(TTerminal* t);
 TTerminal& InstrumentTerminal();
+// The refresh list the instruments are on (null in tests without a window).
+void SetInstrumentSet(TInstrumentSet* s);
+TInstrumentSet* InstrumentSet();
 
 class TIXElement : public QWidget, public TIXElementBase {
   Q_OBJECT

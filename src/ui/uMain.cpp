@@ -58,15 +58,17 @@ void Fill(QWidget* w, const QColor& c) {
 
 }  // namespace
 
-TMainForm::TMainForm() : Compiler(std::make_unique<TCompiler>(FTerminal, FSheets, FInstruments)) {
+TMainForm::TMainForm()
+    : Compiler(std::make_unique<TCompiler>(FTerminal, FSheets, FInstruments, this,
+                                           [this](int i) { SelectSheet(i); })) {
   setWindowTitle("Tessaro");
   resize(974, 509);
   Fill(this, QColor(192, 192, 192));
   SetInstrumentTerminal(&FTerminal);
+  SetInstrumentSet(&FInstruments);
   FTerminal.SetHost(this);
   FTerminal.SetPorts(&TPortList::Instance());
   FTerminal.SetInstruments(&FInstruments);
-  Compiler->Attach();
   FBlinkTimer.setInterval(400);
   FPollTimer.setInterval(100);
   connect(&FBlinkTimer, &QTimer::timeout, this, [this] { FTerminal.BlinkTimerTick(); });
@@ -78,6 +80,7 @@ TMainForm::~TMainForm() {
   // Instruments go before the router they send through.
   for (TSheet* s : FSheets.Sheets) s->DeleteAllInstruments();
   SetInstrumentTerminal(nullptr);
+  SetInstrumentSet(nullptr);
 }
 
 void TMainForm::InitMainWindow() {
@@ -573,7 +576,16 @@ TSheet* TMainForm::AddSheet(const QString& name) {
   FSheets.Sheets.push_back(s);
   if (FSheets.Sheets.size() == 1) s->show();
   Compiler->MarkPending();
+  Compiler->SheetsChanged(FSheets.Current + 1, FSheets.SheetCount());
   return s;
+}
+
+void TMainForm::SelectSheet(int index) {
+  if (index < 0 || index >= FSheets.SheetCount() || index == FSheets.Current) return;
+  if (TSheet* old = FSheets.CurrentSheet()) old->hide();
+  FSheets.Current = index;
+  FSheets.CurrentSheet()->show();
+  Compiler->SheetsChanged(index + 1, FSheets.SheetCount());
 }
 
 QWidget* TMainForm::AddInstrument(const QString& className) {

@@ -50,6 +50,8 @@ class TMainForm : public QWidget, public TTerminalHost {
   void ValueResetClick();
   void CompileStateChange(bool checked);
   TSheet* AddSheet(const QString& name);
+  // Makes the sheet at `index` (0-based) the shown one.
+  void SelectSheet(int index);
   // Adds an instrument of the class chosen in the edit page's menus.
   QWidget* AddInstrument(const QString& className);
 

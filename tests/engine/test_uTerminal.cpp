@@ -503,3 +503,13 @@ TEST_F(TerminalTest, ProducersSendWhileReceiversProcess) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(TerminalTest, ForgottenInstrumentIsNeverTriggeredAgain) {
+  auto* a = AddInstrument(1, {5, 6});
+  Term.ForgetInstrument(a);
+  EXPECT_FALSE(Term.ProcessCommand("#5F1;", nullptr, true));
+  EXPECT_FALSE(Term.Channel(6).HasDependents);
+  EXPECT_TRUE(Triggers.Calls.empty());
+}
+}  // namespace

@@ -20,7 +20,9 @@
 #include "ui/uCompiler.h"
 #include "ui/uCustomButtons.h"
 #include "ui/uQtBridge.h"
+#include "ui/uRunSheet.h"
 #include "ui/uTabBar.h"
+#include "ui/uTabLeiste.h"
 
 namespace tessaro {
 
@@ -78,7 +80,8 @@ TMainForm::TMainForm()
 TMainForm::~TMainForm() {
   ShutDown();
   // Instruments go before the router they send through.
-  for (TSheet* s : FSheets.Sheets) s->DeleteAllInstruments();
+  delete FRunSheet;
+  FRunSheet = nullptr;
   SetInstrumentTerminal(nullptr);
   SetInstrumentSet(nullptr);
 }
@@ -91,10 +94,14 @@ void TMainForm::InitMainWindow() {
   (void)TickCount64();
   // 2. the work area and the run sheet
   Panel1 = new QWidget(this);
-  FRunSheet = new QWidget(Panel1);
-  FRunSheet->setObjectName("RunSheet");
-  // 3./4. the first sheet (the sheet tab strip comes with the sheet handling)
-  AddSheet("Seite 1");
+  // 3./4. the run sheet with its first sheet and the sheet tab strip
+  FRunSheet = new TRunSheet(Panel1, FSheets);
+  FRunSheet->OnSheetsChanged = [this](int current, int count) {
+    Compiler->SheetsChanged(current, count);
+    Compiler->MarkPending();
+  };
+  FRunSheet->OnBeforeSheetChange = [this] { PanelProperties->hide(); };
+  Compiler->SheetsChanged(1, 1);
   // 6. the ribbon with the mode tabs
   BuildRibbon();
   BuildPages();
@@ -415,9 +422,8 @@ void TMainForm::LayoutWindow() {
   MenueBar->setGeometry(0, StripHeight, w, PageHeight);
   int top = Menue->isHidden() ? 0 : RibbonHeight;
   Panel1->setGeometry(0, top, w, qMax(0, h - top));
-  for (QWidget* c : {FRunSheet, FInterfaceSheet, FTerminalSheet, FConsoleSheet})
+  for (QWidget* c : {static_cast<QWidget*>(FRunSheet), FInterfaceSheet, FTerminalSheet, FConsoleSheet})
     if (c) c->setGeometry(0, 0, Panel1->width(), Panel1->height());
-  for (TSheet* s : FSheets.Sheets) s->setGeometry(0, 0, FRunSheet->width(), FRunSheet->height());
   if (PanelProperties) PanelProperties->setGeometry(w - 400, RibbonHeight, 400, qMax(0, h - RibbonHeight));
   if (PanelChannelArea) PanelChannelArea->setGeometry(w - 400, RibbonHeight, 400, qMax(0, h - RibbonHeight));
   if (FullWindowMenu) FullWindowMenu->move(w - FullWindowMenu->width(), 0);
@@ -471,23 +477,25 @@ void TMainForm::MenuTabChange() {
     PanelChannelArea->hide();
   };
   auto only = [this](QWidget* shown) {
-    for (QWidget* w : {FRunSheet, FInterfaceSheet, FTerminalSheet, FConsoleSheet}) w->setVisible(w == shown);
+    for (QWidget* w : {static_cast<QWidget*>(FRunSheet), FInterfaceSheet, FTerminalSheet, FConsoleSheet}) w->setVisible(w == shown);
   };
   switch (tab) {
     case mdRun:
       hidePanels();
       only(FRunSheet);
-      for (TSheet* s : FSheets.Sheets) s->SetRunAppearance();
+      FRunSheet->SetRunAppearance();
       CompileAllInstruments();
       ShowCompileState();
       TPortList::Instance().ResetIndicators();
+      FRunSheet->SetEditingEnabled(false);
       break;
     case mdEdit:
       FTerminal.Disconnect();
       HideCompileState();
       only(FRunSheet);
-      for (TSheet* s : FSheets.Sheets) s->SetEditAppearance();
+      FRunSheet->SetEditAppearance();
       TPortList::Instance().ResetIndicators();
+      FRunSheet->SetEditingEnabled(true);
       break;
     case mdConsole:
       hidePanels();
@@ -532,8 +540,7 @@ void TMainForm::HideCompileState() {
   if (!FCompileStateShown) return;
   FCompileStateShown = false;
   FInstruments.HideCompileState();
-  if (Mode() == mdRun)
-    for (TSheet* s : FSheets.Sheets) s->SetRunAppearance();
+  if (Mode() == mdRun) FRunSheet->SetRunAppearance();
 }
 
 void TMainForm::CompileStateChange(bool checked) {
@@ -570,23 +577,7 @@ void TMainForm::ValueResetClick() {
     ShowNotification(n, false);
 }
 
-TSheet* TMainForm::AddSheet(const QString& name) {
-  auto* s = new TSheet(FRunSheet, name);
-  s->setGeometry(0, 0, FRunSheet->width(), FRunSheet->height());
-  FSheets.Sheets.push_back(s);
-  if (FSheets.Sheets.size() == 1) s->show();
-  Compiler->MarkPending();
-  Compiler->SheetsChanged(FSheets.Current + 1, FSheets.SheetCount());
-  return s;
-}
-
-void TMainForm::SelectSheet(int index) {
-  if (index < 0 || index >= FSheets.SheetCount() || index == FSheets.Current) return;
-  if (TSheet* old = FSheets.CurrentSheet()) old->hide();
-  FSheets.Current = index;
-  FSheets.CurrentSheet()->show();
-  Compiler->SheetsChanged(index + 1, FSheets.SheetCount());
-}
+void TMainForm::SelectSheet(int index) { FRunSheet->SelectSheet(index); }
 
 QWidget* TMainForm::AddInstrument(const QString& className) {
   TSheet* sheet = FSheets.CurrentSheet();

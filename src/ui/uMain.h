@@ -23,6 +23,7 @@ class TTabBar;
 class TIconButton;
 class TRibbonButton;
 class TCompiler;
+class TRunSheet;
 
 enum TMode { mdRun = 0, mdEdit = 1, mdConsole = 2, mdTerminal = 3, mdInterface = 4 };
 
@@ -49,8 +50,7 @@ class TMainForm : public QWidget, public TTerminalHost {
   void SendSimulationClick();
   void ValueResetClick();
   void CompileStateChange(bool checked);
-  TSheet* AddSheet(const QString& name);
-  // Makes the sheet at `index` (0-based) the shown one.
+  // Makes the sheet at `index` (0-based) the shown one, through its tab.
   void SelectSheet(int index);
   // Adds an instrument of the class chosen in the edit page's menus.
   QWidget* AddInstrument(const QString& className);
@@ -85,7 +85,7 @@ class TMainForm : public QWidget, public TTerminalHost {
   QLabel* NotificationLabel(TNotification n) const;
   QCheckBox* CompileStateBox() const { return CheckBoxCompileState; }
   QStackedWidget* RibbonPages() const { return MenueBar; }
-  QWidget* RunSheet() const { return FRunSheet; }
+  TRunSheet* RunSheet() const { return FRunSheet; }
   QWidget* InterfaceSheet() const { return FInterfaceSheet; }
   QWidget* TerminalSheet() const { return FTerminalSheet; }
   QWidget* ConsoleSheet() const { return FConsoleSheet; }
@@ -134,7 +134,7 @@ class TMainForm : public QWidget, public TTerminalHost {
   QWidget* Alive = nullptr;
   TIconButton* IconButtonExtras = nullptr;
   QWidget* Panel1 = nullptr;
-  QWidget* FRunSheet = nullptr;
+  TRunSheet* FRunSheet = nullptr;
   QWidget* FInterfaceSheet = nullptr;
   QWidget* FTerminalSheet = nullptr;
   QWidget* FConsoleSheet = nullptr;

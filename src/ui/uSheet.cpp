@@ -9,7 +9,7 @@
 
 namespace tessaro {
 
-TSheet::TSheet(QWidget* parent, const QString& name) : QWidget(parent), Name(name) {}
+TSheet::TSheet(QWidget* parent) : QWidget(parent) {}
 
 TSheet::~TSheet() { DeleteAllInstruments(); }
 
@@ -45,7 +45,14 @@ void TSheet::SetEditAppearance() {
 
 void TSheet::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), ToQColor(InRun ? RunColor : EditColor));
+  Background.Paint(p, rect(), InRun);
+}
+
+int TSheetList::IndexOfInstrument(const TIXElementBase* e) const {
+  for (size_t i = 0; i < Sheets.size(); ++i)
+    for (TIXElement* x : Sheets[i]->Instruments())
+      if (static_cast<const TIXElementBase*>(x) == e) return static_cast<int>(i);
+  return -1;
 }
 
 void TSheetList::ForEachInstrument(const std::function<void(TIXElementBase&)>& fn) const {

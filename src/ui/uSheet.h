@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/uIXElementBase.h"
+#include "ui/uSheetBckgnd.h"
 
 namespace tessaro {
 
@@ -16,10 +17,9 @@ class TIXElement;
 class TSheet : public QWidget {
   Q_OBJECT
  public:
-  explicit TSheet(QWidget* parent, const QString& name = QString());
+  explicit TSheet(QWidget* parent);
   ~TSheet() override;
 
-  QString Name;
   // Every instrument of the sheet, sub-channels included, in creation order.
   const std::vector<TIXElement*>& Instruments() const { return FInstruments; }
   void AddInstrument(TIXElement* e);
@@ -28,8 +28,9 @@ class TSheet : public QWidget {
 
   void SetRunAppearance();
   void SetEditAppearance();
-  uint32_t RunColor = 0xF0F0F0;
-  uint32_t EditColor = 0xFFFFFF;
+  bool InRunAppearance() const { return InRun; }
+
+  TSheetBckgnd Background{this};
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -49,6 +50,8 @@ class TSheetList : public TInstrumentWalk {
     return Current >= 0 && Current < static_cast<int>(Sheets.size()) ? Sheets[static_cast<size_t>(Current)] : nullptr;
   }
   int SheetCount() const override { return static_cast<int>(Sheets.size()); }
+  // Index of the sheet whose list holds the instrument, or -1.
+  int IndexOfInstrument(const TIXElementBase* e) const;
   void ForEachInstrument(const std::function<void(TIXElementBase&)>& fn) const override;
 };
 

@@ -42,7 +42,7 @@ class InstrumentTest : public ::testing::Test {
   void SetUp() override {
     SetSystemDecimalSeparator('.');
     SetOutputDecimalSeparator('.');
-    Sheet = std::make_unique<TSheet>(nullptr, "S");
+    Sheet = std::make_unique<TSheet>(nullptr);
     Sheet->resize(800, 600);
     Sheet->show();
     Term.SetPorts(&TPortList::Instance());

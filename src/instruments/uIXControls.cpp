@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "core/uTerminal.h"
+#include "instruments/uIXSections.h"
 #include "instruments/uSendAnim.h"
 #include "ui/uQtBridge.h"
 #include "ui/uSheet.h"
@@ -16,6 +17,13 @@ TInstrumentSet* gSet = nullptr;
 }  // namespace
 
 void SetInstrumentSet(TInstrumentSet* s) { gSet = s; }
+
+namespace {
+std::function<TSheet*()> gNewSheet;
+}
+
+void SetNewInstrumentSheet(std::function<TSheet*()> provider) { gNewSheet = std::move(provider); }
+TSheet* NewInstrumentSheet() { return gNewSheet ? gNewSheet() : nullptr; }
 TInstrumentSet* InstrumentSet() { return gSet; }
 
 void SetInstrumentTerminal(TTerminal* t) { gTerminal = t; }

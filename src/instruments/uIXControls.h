@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "core/uIXElementBase.h"
+#include "persist/uFileLoader.h"
 
 namespace tessaro {
 
@@ -31,6 +32,10 @@ class TIXElement : public QWidget, public TIXElementBase {
   ~TIXElement() override;
 
   TSheet* Sheet() const { return FSheet; }
+
+  // The instrument's project section and its own pointer as that section expects it;
+  // no section: nothing is written for it.
+  virtual TFLItem FileItem() { return TFLItem{nullptr, nullptr, Attached}; }
 
   // Queued call of DeferredUpdate(argument) in the main thread; dropped when the
   // instrument is gone by then.

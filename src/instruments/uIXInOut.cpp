@@ -4,6 +4,7 @@
 
 #include "core/uInOutForward.h"
 #include "core/uTerminal.h"
+#include "instruments/uIXSections.h"
 #include "ui/uQtBridge.h"
 
 namespace tessaro {
@@ -68,5 +69,31 @@ void TIXInOut::paintEvent(QPaintEvent* e) {
     p.drawText(QRect(r.left(), r.top() + i * lh, r.width(), lh), Qt::AlignLeft | Qt::AlignVCenter,
                (i == 2 && !lines[2].isEmpty() ? QString::fromUtf8("→ ") : QString()) + lines[i]);
 }
+
+}  // namespace tessaro
+
+namespace tessaro {
+
+TFLSet& TIXInOut::FileSet() {
+  using T = TIXInOut;
+  static TFLSet set("IXINOUT", [] { return static_cast<void*>(new T(NewInstrumentSheet())); });
+  static const bool bound = [] {
+    TIXKeys<T> k(set);
+    k.Disabled();
+    k.Denom();
+    k.Source("inSource");
+    k.String("outSource", [](T& t) { return t.GetOutSource(); }, [](T& t, const std::string& v) { t.SetOutSource(v); });
+    k.Bool<&T::GetShowDenom, &T::SetShowDenom>("showDenom");
+    k.Position();
+    k.Size();
+    k.Bool<&T::GetHideInRun, &T::SetHideInRun>("hideInRun");
+    k.ShowAnim();
+    return true;
+  }();
+  (void)bound;
+  return set;
+}
+
+void TIXInOut::Duplicate() { DuplicateInstrument(*this); }
 
 }  // namespace tessaro

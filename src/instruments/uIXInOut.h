@@ -10,6 +10,9 @@ class TIXInOut : public TIXElement {
   Q_OBJECT
  public:
   explicit TIXInOut(TSheet* sheet);
+  static TFLSet& FileSet();
+  TFLItem FileItem() override { return {&FileSet(), static_cast<void*>(this), Attached}; }
+  void Duplicate() override;
 
   void NewValue(double v) override;
   void NewText(std::string_view s) override;

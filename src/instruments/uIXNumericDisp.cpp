@@ -9,6 +9,7 @@
 #include "core/uConvert.h"
 #include "core/uNumericText.h"
 #include "core/uTerminal.h"
+#include "instruments/uIXSections.h"
 #include "ui/uFontBridge.h"
 
 namespace tessaro {
@@ -264,5 +265,64 @@ void TIXNumericOut::SetFont(const TFontData& f) {
   Arrange();
   RealignEditHandles();
 }
+
+}  // namespace tessaro
+
+namespace tessaro {
+
+TFLSet& TIXNumericDisp::FileSet() {
+  using T = TIXNumericDisp;
+  static TFLSet set("IXNUMERICDISP", [] { return static_cast<void*>(new T(NewInstrumentSheet())); });
+  static const bool bound = [] {
+    TIXKeys<T> k(set);
+    k.Disabled();
+    k.Denom();
+    k.Source();
+    k.String("unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
+    k.Position();
+    k.Size();
+    k.Bool<&T::GetShowName, &T::SetShowName>("showName");
+    k.Bool<&T::GetShowSource, &T::SetShowSource>("showSource");
+    k.Bool<&T::GetShowUnit, &T::SetShowUnit>("showUnit");
+    k.Int<&T::GetDecimals, &T::SetDecimals>("decimal");
+    k.Bool<&T::GetFixedDecimals, &T::SetFixedDecimals>("fixedDecimal");
+    k.Font();
+    k.Colours();
+    k.FrameWidth();
+    return true;
+  }();
+  (void)bound;
+  return set;
+}
+
+void TIXNumericDisp::Duplicate() { DuplicateInstrument(*this); }
+
+TFLSet& TIXNumericOut::FileSet() {
+  using T = TIXNumericOut;
+  static TFLSet set("IXNUMERICOUT", [] { return static_cast<void*>(new T(NewInstrumentSheet())); });
+  static const bool bound = [] {
+    TIXKeys<T> k(set);
+    k.Disabled();
+    k.Denom();
+    k.Source();
+    k.String("unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
+    k.Position();
+    k.Size();
+    k.Bool<&T::GetShowName, &T::SetShowName>("showName");
+    k.Bool<&T::GetShowSource, &T::SetShowSource>("showSource");
+    k.Bool<&T::GetShowUnit, &T::SetShowUnit>("showUnit");
+    k.Bool<&T::GetIntOnly, &T::SetIntOnly>("intOnly");
+    k.Font();
+    k.Colours();
+    k.FrameWidth();
+    k.String("edittext", [](T& t) { return t.GetEditText(); }, [](T& t, const std::string& v) { t.SetEditText(v); });
+    k.ShowAnim();
+    return true;
+  }();
+  (void)bound;
+  return set;
+}
+
+void TIXNumericOut::Duplicate() { DuplicateInstrument(*this); }
 
 }  // namespace tessaro

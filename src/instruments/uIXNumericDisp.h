@@ -15,6 +15,9 @@ class TIXNumericDisp : public TIXElement {
   Q_OBJECT
  public:
   explicit TIXNumericDisp(TSheet* sheet);
+  static TFLSet& FileSet();
+  TFLItem FileItem() override { return {&FileSet(), static_cast<void*>(this), Attached}; }
+  void Duplicate() override;
 
   void UpdateDisplay() override;
   void ResetValue() override;
@@ -53,6 +56,9 @@ class TIXNumericOut : public TIXAnimElement {
   Q_OBJECT
  public:
   explicit TIXNumericOut(TSheet* sheet);
+  static TFLSet& FileSet();
+  TFLItem FileItem() override { return {&FileSet(), static_cast<void*>(this), Attached}; }
+  void Duplicate() override;
 
   void ResetValue() override;
   void UpdateCaptions() override;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "persist/uFileLoader.h"
+
 namespace tessaro {
 
 class TTerminal;
@@ -46,6 +48,8 @@ class TIXPort {
   // Writes one outgoing command (transmit thread).
   virtual void SendText(std::string_view text) = 0;
   virtual std::string Summary() const { return {}; }
+  // The interface's project section and its own pointer as that section expects it.
+  virtual TFLItem FileItem() { return {}; }
 
   bool GetDisabled() const { return Disabled.load(); }
   void SetDisabled(bool v);

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -15,11 +16,16 @@
 #include "instruments/uIXControls.h"
 #include "instruments/uIXInOut.h"
 #include "instruments/uIXNumericDisp.h"
+#include "instruments/uIXSections.h"
 #include "instruments/uSendAnim.h"
+#include "persist/uCmdArgs.h"
+#include "persist/uFileHandling.h"
+#include "persist/uGlobalSettings.h"
 #include "ports/uPorts.h"
 #include "ui/uCompiler.h"
 #include "ui/uCustomButtons.h"
 #include "ui/uQtBridge.h"
+#include "ui/uProject.h"
 #include "ui/uRunSheet.h"
 #include "ui/uTabBar.h"
 #include "ui/uTabLeiste.h"
@@ -61,7 +67,7 @@ void Fill(QWidget* w, const QColor& c) {
 }  // namespace
 
 TMainForm::TMainForm()
-    : Compiler(std::make_unique<TCompiler>(FTerminal, FSheets, FInstruments, this,
+    : FCompiler(std::make_unique<TCompiler>(FTerminal, FSheets, FInstruments, this,
                                            [this](int i) { SelectSheet(i); })) {
   setWindowTitle("Tessaro");
   resize(974, 509);
@@ -71,6 +77,12 @@ TMainForm::TMainForm()
   FTerminal.SetHost(this);
   FTerminal.SetPorts(&TPortList::Instance());
   FTerminal.SetInstruments(&FInstruments);
+  // Sections in the order of the file: general and sheets, interfaces, instruments.
+  TProject::RegisterSections();
+  TIXNumericDisp::FileSet();
+  TIXInOut::FileSet();
+  TIXNumericOut::FileSet();
+  SetNewInstrumentSheet([this] { return FSheets.CurrentSheet(); });
   FBlinkTimer.setInterval(400);
   FPollTimer.setInterval(100);
   connect(&FBlinkTimer, &QTimer::timeout, this, [this] { FTerminal.BlinkTimerTick(); });
@@ -97,11 +109,11 @@ void TMainForm::InitMainWindow() {
   // 3./4. the run sheet with its first sheet and the sheet tab strip
   FRunSheet = new TRunSheet(Panel1, FSheets);
   FRunSheet->OnSheetsChanged = [this](int current, int count) {
-    Compiler->SheetsChanged(current, count);
-    Compiler->MarkPending();
+    FCompiler->SheetsChanged(current, count);
+    FCompiler->MarkPending();
   };
   FRunSheet->OnBeforeSheetChange = [this] { PanelProperties->hide(); };
-  Compiler->SheetsChanged(1, 1);
+  FCompiler->SheetsChanged(1, 1);
   // 6. the ribbon with the mode tabs
   BuildRibbon();
   BuildPages();
@@ -126,8 +138,15 @@ void TMainForm::InitMainWindow() {
     Fill(w, QColor(240, 240, 240));
     w->hide();
   }
+  // 10./11. the file handling with its loading cover
+  FProject = std::make_unique<TProject>(*this);
+  auto* open = new QShortcut(QKeySequence("Ctrl+O"), this);
+  connect(open, &QShortcut::activated, this, [this] { FProject->OpenProject(); });
+  auto* save = new QShortcut(QKeySequence("Ctrl+S"), this);
+  connect(save, &QShortcut::activated, this, [this] { FProject->SaveCurrentProject(); });
   // 12. number format: the desktop's decimal mark for displayed numbers
   SetSystemDecimalSeparator(QLocale().decimalPoint() == QString(",") ? ',' : '.');
+  GlobalSettings().SetDecimalChoice(GlobalSettings().GetDecimalChoice());
   LayoutWindow();
   // 13. edit mode
   FModeTabs->SetMode(mdEdit);
@@ -137,6 +156,28 @@ void TMainForm::InitMainWindow() {
 }
 
 void TMainForm::SecondInit() {
+  GlobalSettings().OnProjectPath = [this](const std::string& dir) { FProject->DialogDirectory = Q(dir); };
+  if (!SettingsFile.empty() && LoadSettings(SettingsFile)) {
+    TStartActions start;
+    start.NewProject = [this] { FProject->NewProject(); };
+    start.LoadProject = [this] { return FProject->LoadProjectFile(); };
+    start.SetMode = [this](int m) { SetMode(m); };
+    start.UpdateTitle = [this] { FProject->UpdateTitle(true); };
+    ApplyStartSettings(start);
+  }
+  TCmdActions cmd;
+  cmd.SetLanguage = [](const std::string& code) { GlobalSettings().SetLangUserChoice(code); };
+  cmd.EnterFullScreen = [this] { FViewMode.EnterFullScreen(); };
+  cmd.EnterFullWindow = [this] { FViewMode.EnterFullWindow(); };
+  cmd.NewProject = [this] { FProject->NewProject(); };
+  cmd.ShowLoadingCover = [this](bool on) { FProject->LoadingCover()->setVisible(on); };
+  cmd.LoadProject = [this] { return FProject->LoadProjectFile(); };
+  cmd.ShowMessage = [this](const std::string& text) { FProject->ShowMessage(Q(text)); };
+  cmd.SetMode = [this](int m) { SetMode(m); };
+  cmd.SelectFirstSheet = [this] { FRunSheet->SelectSheet(0); };
+  cmd.UpdateTitle = [this] { FProject->UpdateTitle(true); };
+  cmd.Connect = [this] { FTerminal.Connect(); };
+  EvaluateCommandLine(Arguments, cmd);
   for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost}) {
     QFont f = l->font();
     f.setPointSize(8);
@@ -179,6 +220,13 @@ void TMainForm::BuildRibbon() {
     b->setObjectName(QString("IconButton_") + i.Name);
     b->setGeometry(i.X, 0, 29, 29);
     if (i.X > 0) Separator(Menue, i.X - 1, 3, 1, 23);
+    QString name = i.Name;
+    connect(b, &TIconButton::clicked, this, [this, name] {
+      if (name == "new") FProject->NewProject();
+      else if (name == "open") FProject->OpenProject();
+      else if (name == "saveas") FProject->SaveProjectAs();
+      else FProject->SaveCurrentProject();
+    });
   }
   FModeTabs = new TTabBar(Menue, 5);
   const std::pair<const char*, const char*> tabs[] = {{"ulangstrings.stabrun", "Ausführen"},
@@ -518,14 +566,14 @@ void TMainForm::MenuTabChange() {
 }
 
 void TMainForm::CompileAllInstruments() {
-  Compiler->CompileAll();
+  FCompiler->CompileAll();
   // Compiling clears the notifications; their labels follow.
   for (auto n : {TNotification::SendLoss, TNotification::ReceiveLoss, TNotification::ConnLost})
     ShowNotification(n, false);
 }
 
 void TMainForm::CompileIfPending() {
-  if (Compiler->Pending()) Compiler->CompileAll();
+  if (FCompiler->Pending()) FCompiler->CompileAll();
 }
 
 void TMainForm::ShowCompileState() {
@@ -571,7 +619,7 @@ void TMainForm::SendSimulationClick() {
 void TMainForm::ValueResetClick() {
   FTerminal.ResetValues();
   FInstruments.ResetAll();
-  Compiler->ResetMemory();
+  FCompiler->ResetMemory();
   Notifications.ClearAll();
   for (auto n : {TNotification::SendLoss, TNotification::ReceiveLoss, TNotification::ConnLost})
     ShowNotification(n, false);
@@ -595,7 +643,7 @@ QWidget* TMainForm::AddInstrument(const QString& className) {
   e->SetLeft(10 + n * 16);
   e->SetTop(10 + n * 16);
   e->show();
-  Compiler->MarkPending();
+  FCompiler->MarkPending();
   return e;
 }
 
@@ -646,6 +694,7 @@ void TMainForm::ShutDown() {
   if (ShutDownDone) return;
   ShutDownDone = true;
   FTerminal.Disconnect();
+  if (!SettingsFile.empty() && !Initialising) SaveSettings(SettingsFile);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

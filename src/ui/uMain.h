@@ -12,6 +12,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/uTerminal.h"
 #include "ui/uSheet.h"
@@ -24,6 +26,7 @@ class TIconButton;
 class TRibbonButton;
 class TCompiler;
 class TRunSheet;
+class TProject;
 
 enum TMode { mdRun = 0, mdEdit = 1, mdConsole = 2, mdTerminal = 3, mdInterface = 4 };
 
@@ -70,6 +73,12 @@ class TMainForm : public QWidget, public TTerminalHost {
   TSheetList& Sheets() { return FSheets; }
   TInstrumentSet& Instruments() { return FInstruments; }
   TViewMode& ViewMode() { return FViewMode; }
+  TCompiler& Compiler() { return *FCompiler; }
+  TProject& Project() { return *FProject; }
+  // The process arguments without the program name (the command line of SecondInit).
+  std::vector<std::string> Arguments;
+  // The settings file; empty: none is read or written (tests).
+  std::string SettingsFile;
   TTabBar* ModeTabs() const { return FModeTabs; }
   QWidget* Ribbon() const { return Menue; }
   QWidget* WorkArea() const { return Panel1; }
@@ -119,7 +128,8 @@ class TMainForm : public QWidget, public TTerminalHost {
   TTerminal FTerminal;
   TSheetList FSheets;
   TInstrumentSet FInstruments{&FSheets};
-  std::unique_ptr<TCompiler> Compiler;
+  std::unique_ptr<TCompiler> FCompiler;
+  std::unique_ptr<TProject> FProject;
   TViewMode FViewMode{this};
   bool Initialising = true;
   bool CompileStateWanted = true;

@@ -76,7 +76,7 @@ namespace tessaro {
 
 TFLSet& TIXInOut::FileSet() {
   using T = TIXInOut;
-  static TFLSet set("IXINOUT", [] { return static_cast<void*>(new T(NewInstrumentSheet())); });
+  static TFLSet set("IXINOUT", &CreateInstrument<T>);
   static const bool bound = [] {
     TIXKeys<T> k(set);
     k.Disabled();

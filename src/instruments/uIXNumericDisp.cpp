@@ -272,7 +272,7 @@ namespace tessaro {
 
 TFLSet& TIXNumericDisp::FileSet() {
   using T = TIXNumericDisp;
-  static TFLSet set("IXNUMERICDISP", [] { return static_cast<void*>(new T(NewInstrumentSheet())); });
+  static TFLSet set("IXNUMERICDISP", &CreateInstrument<T>);
   static const bool bound = [] {
     TIXKeys<T> k(set);
     k.Disabled();
@@ -299,7 +299,7 @@ void TIXNumericDisp::Duplicate() { DuplicateInstrument(*this); }
 
 TFLSet& TIXNumericOut::FileSet() {
   using T = TIXNumericOut;
-  static TFLSet set("IXNUMERICOUT", [] { return static_cast<void*>(new T(NewInstrumentSheet())); });
+  static TFLSet set("IXNUMERICOUT", &CreateInstrument<T>);
   static const bool bound = [] {
     TIXKeys<T> k(set);
     k.Disabled();

@@ -66,6 +66,15 @@ struct TIXKeys {
 void SetNewInstrumentSheet(std::function<TSheet*()> provider);
 TSheet* NewInstrumentSheet();
 
+// A new instrument on the sheet new instruments go on, shown (a child widget made after
+// its parent was shown stays hidden otherwise). The factory of every section.
+template <class T>
+void* CreateInstrument() {
+  T* t = new T(NewInstrumentSheet());
+  t->show();
+  return static_cast<void*>(t);
+}
+
 // Duplicate: a new instrument of the same type on the current sheet with every stored
 // setting copied, moved to the top left.
 template <class T>

@@ -332,7 +332,14 @@ void TMainForm::BuildPages() {
   LabelNotifyRecvLoss->setObjectName("LabelNotifyRecvLoss");
   LabelNotifySendLoss->setObjectName("LabelNotifySendLoss");
   LabelNotifyConnLost->setObjectName("LabelNotifyConnLost");
-  for (QLabel* l : {LabelNotifyRecvLoss, LabelNotifySendLoss, LabelNotifyConnLost}) l->setEnabled(false);
+  for (QLabel* l : {LabelNotifyRecvLoss, LabelNotifySendLoss, LabelNotifyConnLost}) {
+    QPalette p = l->palette();
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    p.setColor(QPalette::Active, QPalette::WindowText, QColor(200, 0, 0));
+    p.setColor(QPalette::Inactive, QPalette::WindowText, QColor(200, 0, 0));
+    l->setPalette(p);
+    l->setEnabled(false);
+  }
 
   // ---- Edit
   auto* edit = new QWidget;

@@ -93,6 +93,9 @@ TEST_F(ProjectTest, BundledDemoLoadsItsSheetsAndInstruments) {
   EXPECT_EQ(io->GetOutSource(), "#20");
   EXPECT_FALSE(Form->Project().LoadingCover()->isVisible());
   Form->SetMode(mdRun);
+  Form->RunSheet()->SelectSheet(0);
+  Form->Terminal().ReceiveSimulation("#1F3,14159;");
+  Shot(Form.get(), "demo_run");
   EXPECT_TRUE(d->CompiledOk);
   EXPECT_TRUE(io->OutputChannelElement()->CompiledOk);
 }

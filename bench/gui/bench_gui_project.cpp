@@ -11,7 +11,9 @@
 #include "ports/uPorts.h"
 #include "ui/uMain.h"
 #include "ui/uProject.h"
+#include "instruments/uIXControls.h"
 #include "ui/uRunSheet.h"
+#include "ui/uSheet.h"
 
 using namespace tessaro;
 
@@ -54,6 +56,35 @@ void BM_LoadProject_1000(benchmark::State& state) {
   state.counters["sheets"] = form.Sheets().SheetCount();
 }
 BENCHMARK(BM_LoadProject_1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RefreshAll_200(benchmark::State& state) {
+  TMainForm form;
+  form.InitMainWindow();
+  form.resize(1400, 900);
+  form.show();
+  std::vector<TIXElement*> displays;
+  for (int i = 0; i < 200; ++i) {
+    QWidget* w = form.AddInstrument("TIXNumericDisp");
+    auto* d = static_cast<TIXElement*>(static_cast<QWidget*>(w));
+    d->SetSource("#" + std::to_string(i + 1));
+    d->SetLeft((i % 20) * 70);
+    d->SetTop((i / 20) * 55);
+    d->SetWidth(68);
+    displays.push_back(d);
+  }
+  form.SetMode(mdRun);
+  QApplication::processEvents();
+  double v = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    v += 1.25;
+    for (TIXElement* d : displays) d->NewValue(v);
+    state.ResumeTiming();
+    form.Terminal().BlinkTimerTick();           // the refresh: labels updated
+    form.RunSheet()->CurrentSheet()->repaint();  // and painted, synchronously
+  }
+}
+BENCHMARK(BM_RefreshAll_200)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -15,6 +15,9 @@ int RunVersion(int, char**) {
 const TCliCommand Commands[] = {
     {"version", "tessaro-cli version", &RunVersion},
     EvalCommand,
+    SendCommand,
+    SimulateCommand,
+    MonitorCommand,
 };
 
 void PrintUsage(FILE* out) {

@@ -12,4 +12,9 @@ struct TCliCommand {
 // tessaro-cli eval FORMULA [COMMAND ...] (uCliEval.cpp)
 extern const TCliCommand EvalCommand;
 
+// tessaro-cli send / simulate / monitor over UDP or a serial line (uCliPorts.cpp)
+extern const TCliCommand SendCommand;
+extern const TCliCommand SimulateCommand;
+extern const TCliCommand MonitorCommand;
+
 }  // namespace tessaro::cli

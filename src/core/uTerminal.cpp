@@ -37,7 +37,16 @@ TTerminal::TTerminal() {
   SendQueue.OnOverflow = [] { Notifications.SendLoss.store(true, std::memory_order_relaxed); };
 }
 
-TTerminal::~TTerminal() { StopTransmitThread(); }
+TTerminal::~TTerminal() {
+  StopTransmitThread();
+  if (Ports) Ports->ClearRouter(this);
+}
+
+void TTerminal::SetPorts(TPortList* p) {
+  if (Ports && Ports != p) Ports->ClearRouter(this);
+  Ports = p;
+  if (p) p->SetRouter(this);
+}
 
 // ---------------------------------------------------------------- receive side
 

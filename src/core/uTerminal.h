@@ -93,7 +93,8 @@ class TTerminal {
 
   // Collaborators; any may be null (then that part does nothing). Set before connecting.
   void SetHost(TTerminalHost* h) { Host = h; }
-  void SetPorts(TPortList* p) { Ports = p; }
+  // Also makes this terminal the router the interfaces' receive threads deliver to.
+  void SetPorts(TPortList* p);
   void SetInstruments(TInstrumentSet* s) { Instruments = s; }
   void SetTriggers(TInstrumentTriggers* t) { Triggers = t; }
   void SetTerminalView(TTerminalSink* t) { TermView = t; }

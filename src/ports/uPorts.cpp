@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/uNotifications.h"
+#include "core/uTerminal.h"
 #include "core/uViews.h"
 
 namespace tessaro {
@@ -16,6 +17,17 @@ void TIXPort::Connect() {
   if (View) View->ShowIndicator(IsConnected() ? IndicatorConnected : IndicatorNotConnected);
   TPortList& list = TPortList::Instance();
   if (list.InTest) list.ProcessEvents();
+}
+
+void TIXPort::EchoToTerminal(const char* data, size_t n) {
+  if (!ShowInTerminal.load(std::memory_order_relaxed)) return;
+  TTerminalSink* t = TPortList::Instance().TerminalSink();
+  if (!t) return;
+  for (size_t i = 0; i < n; ++i) t->AddCharacter(data[i]);
+}
+
+void TIXPort::Deliver(TTerminal* router, TIXPort* port, std::string_view frame, bool notify) {
+  if (router) router->ReceiveFrame(frame, port, notify);
 }
 
 void TIXPort::SetDisabled(bool v) {
@@ -118,7 +130,8 @@ void TPortList::ConnectionTest(bool systemConnected) {
 }
 
 void TPortList::RemoveAll() {
-  while (!List.empty()) delete List.back();  // the destructor takes it off the list
+  // The destructor takes an interface off the list; the concrete destructors close it.
+  while (!List.empty()) delete List.back();
 }
 
 bool TPortList::SkipControlChar(char c, char lastStored) {

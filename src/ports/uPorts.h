@@ -1,12 +1,18 @@
 // The interface model: TIXPort, base of the serial, UDP and URL interfaces, and the port
 // list with the operations the command router uses.
 //
-// Threads: the list and Connect/Disconnect are main-thread business. SendToPorts runs
-// in the transmit thread and ProcessCommand reads the filter from receive threads, so
-// Connected, the filter fields and ShowInTerminal are atomics.
+// Threads: the list, the configuration and Connect/Disconnect/StartReceiving are
+// main-thread business. SendToPorts (and so SendText) runs in the transmit thread, and
+// the receive threads read the filter and ShowInTerminal, so Connected, Disabled, the
+// filter fields and ShowInTerminal are atomics. The router and the terminal sink are
+// atomic pointers set before connecting. Each interface keeps its endpoint usable by its
+// receive thread and SendText at the same time; no lock is ever held across a blocking
+// read, so a command never waits for reception.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +59,12 @@ class TIXPort {
 
   bool GetDisabled() const { return Disabled.load(); }
   void SetDisabled(bool v);
+  bool GetFilterActive() const { return FilterActive.load(); }
+  void SetFilterActive(bool v) { FilterActive.store(v); }
+  int GetFilterMin() const { return FilterMin.load(); }
+  void SetFilterMin(int v) { FilterMin.store(v); }
+  int GetFilterMax() const { return FilterMax.load(); }
+  void SetFilterMax(int v) { FilterMax.store(v); }
   bool IsConnected() const { return Connected.load(std::memory_order_acquire); }
 
   // Receive-side and send-side channel filter (channels 50 and above only).
@@ -73,6 +85,12 @@ class TIXPort {
   std::atomic<int> FilterMax{999};
 
  protected:
+  // Receive threads: the raw characters for the terminal's character box when this is
+  // the terminal interface, and one framed command for the router.
+  void EchoToTerminal(const char* data, size_t n);
+  void EchoToTerminal(char c) { EchoToTerminal(&c, 1); }
+  static void Deliver(TTerminal* router, TIXPort* port, std::string_view frame, bool notify);
+
   TPortView* View = nullptr;
 };
 
@@ -84,6 +102,11 @@ class TPortList {
   const std::vector<TIXPort*>& Ports() const { return List; }
   int Count() const { return static_cast<int>(List.size()); }
 
+  // The command router that receive threads hand their frames to (TTerminal::SetPorts
+  // registers itself). Read by an interface when its receive thread starts.
+  void SetRouter(TTerminal* t) { FRouter.store(t, std::memory_order_release); }
+  void ClearRouter(TTerminal* t) { FRouter.compare_exchange_strong(t, nullptr); }
+  TTerminal* Router() const { return FRouter.load(std::memory_order_acquire); }
   // Terminal (may be null): the sink for sent lines and received traffic.
   void SetTerminalSink(TTerminalSink* sink) { TermSink.store(sink); }
   TTerminalSink* TerminalSink() const { return TermSink.load(std::memory_order_acquire); }
@@ -110,7 +133,7 @@ class TPortList {
   // Connection test: only when not connected and no test runs.
   void ConnectionTest(bool systemConnected);
   bool TestRunning() const { return Testing; }
-  // Frees every interface from the last to the first.
+  // Frees every interface from the last to the first (closing open ones first).
   void RemoveAll();
 
   // Framing rule for control characters: true when c must be dropped.
@@ -126,6 +149,7 @@ class TPortList {
 
   std::vector<TIXPort*> List;
   std::atomic<TTerminalSink*> TermSink{nullptr};
+  std::atomic<TTerminal*> FRouter{nullptr};
   void (*ProcessEventsFn)(void*) = nullptr;
   void* ProcessEventsCtx = nullptr;
   bool Testing = false;

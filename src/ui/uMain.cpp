@@ -21,7 +21,10 @@
 #include "persist/uCmdArgs.h"
 #include "persist/uFileHandling.h"
 #include "persist/uGlobalSettings.h"
+#include "ports/uComPort.h"
 #include "ports/uPorts.h"
+#include "ports/uUDPPort.h"
+#include "ports/uURLPort.h"
 #include "ui/uCompiler.h"
 #include "ui/uCustomButtons.h"
 #include "ui/uQtBridge.h"
@@ -79,6 +82,9 @@ TMainForm::TMainForm()
   FTerminal.SetInstruments(&FInstruments);
   // Sections in the order of the file: general and sheets, interfaces, instruments.
   TProject::RegisterSections();
+  ComPortSection();
+  UdpPortSection();
+  UrlPortSection();
   TIXNumericDisp::FileSet();
   TIXInOut::FileSet();
   TIXNumericOut::FileSet();

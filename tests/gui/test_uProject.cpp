@@ -12,6 +12,13 @@
 #include "instruments/uIXNumericDisp.h"
 #include "persist/uFileHandling.h"
 #include "ports/uPorts.h"
+#include "ports/uUDPPort.h"
+#include "persist/uGlobalSettings.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include "ui/uMain.h"
 #include "ui/uRunSheet.h"
 #include "ui/uTabLeiste.h"
@@ -221,6 +228,80 @@ TEST_F(ProjectTest, CommandLineLoadsRunsAndConnects) {
   EXPECT_TRUE(Messages[0].startsWith(QString::fromUtf8("Fehler beim Öffnen der Datei \"")));
   EXPECT_EQ(Form->Mode(), mdEdit);
   EXPECT_EQ(InstrumentCount(0), 0);
+}
+
+// A peer on 127.0.0.1 that sends to the project's interface and hears its replies.
+struct UdpPeer {
+  int Fd = socket(AF_INET, SOCK_DGRAM, 0);
+  int Port = 0;
+  UdpPeer() {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len);
+    Port = ntohs(a.sin_port);
+    timeval tv{0, 20000};
+    setsockopt(Fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  }
+  ~UdpPeer() { close(Fd); }
+  void SendTo(int port, const std::string& text) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    sendto(Fd, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  }
+  std::string Receive() {
+    char buf[512];
+    ssize_t n = recv(Fd, buf, sizeof buf, 0);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+  }
+};
+
+int FreeUdpPort() {
+  UdpPeer probe;
+  return probe.Port;
+}
+
+TEST_F(ProjectTest, LiveDashboardOverARealUdpInterface) {
+  UdpPeer device;
+  int port = FreeUdpPort();
+  std::string f = Path("udp.tess");
+  WriteFile(f, "IXUDPPORT\ndisabled false\nip \"127.0.0.1\"\nport \"" + std::to_string(port) +
+                   "\"\nclientIp \"127.0.0.1\"\nclientPort \"" + std::to_string(device.Port) +
+                   "\"\nIXSHEET\nname \"A\"\nIXNUMERICDISP\nsource \"#5+1\"\ndecimal 2\n"
+                   "IXNUMERICOUT\nsource \"#7\"\nedittext \"1,5\"\n"
+                   "IXINOUT\ninSource \"#6\"\noutSource \"#8\"\n");
+  Start({f, "-connect"});
+  ASSERT_TRUE(Form->Terminal().IsConnected());
+  EXPECT_EQ(Form->StatusText()->text(), "Verbunden");
+  auto* d = Nth<TIXNumericDisp>(0, 0);
+  device.SendTo(port, "#5F12,3;");
+  ASSERT_TRUE(WaitUntil([&] { return d->ValueLabel()->text().startsWith("13"); }, 3000));
+
+  // The numeric output sends with the output separator of the settings.
+  GlobalSettings().SetDecimalChoice(dcComma);
+  Nth<TIXNumericOut>(0, 1)->SendNumber();
+  std::string got;
+  ASSERT_TRUE(WaitUntil([&] { return !(got = device.Receive()).empty(); }));
+  EXPECT_EQ(got, "#7F1,5;");
+  GlobalSettings().SetDecimalChoice(dcPoint);
+
+  // The in/out channel forwards numbers and, its input being one channel, texts.
+  device.SendTo(port, "#6F3;");
+  got.clear();
+  ASSERT_TRUE(WaitUntil([&] { return !(got = device.Receive()).empty(); }));
+  EXPECT_EQ(got, "#8F3;");
+  device.SendTo(port, "#6SHallo;");
+  got.clear();
+  ASSERT_TRUE(WaitUntil([&] { return !(got = device.Receive()).empty(); }));
+  EXPECT_EQ(got, "#8SHallo;");
+
+  Form->SetMode(mdEdit);  // Edit disconnects
+  EXPECT_FALSE(Form->Terminal().IsConnected());
+  EXPECT_EQ(Form->StatusText()->text(), "Getrennt");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -157,46 +156,20 @@ void TComPort::Connect() {
       tcflush(fd, TCIOFLUSH);
     }
   }
-  int wake = ok ? eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1;
-  if (ok && wake < 0) ok = false;
-  if (!ok) {
+  if (ok) {
+    ok = Adopt(fd);
+  } else {
     Trace("COM: open failed");
     if (fd >= 0) ::close(fd);
-  } else {
-    std::lock_guard<std::mutex> g(SendLock);
-    Fd = fd;
-    WakeFd = wake;
-    Stop.store(false);
   }
   Connected.store(ok, std::memory_order_release);
   TIXPort::Connect();
 }
 
-void TComPort::StartReceiving() {
-  if (!IsConnected() || Thread.joinable()) return;
-  Thread = std::thread([this, fd = Fd, wake = WakeFd, router = TPortList::Instance().Router()] {
-    ReceiveLoop(fd, wake, router);
-  });
-}
+void TComPort::StartReceiving() { StartReceiveThread(); }
 
-void TComPort::Disconnect() {
-  Connected.store(false, std::memory_order_release);
-  if (Thread.joinable()) {
-    Stop.store(true);
-    uint64_t one = 1;
-    [[maybe_unused]] ssize_t w = ::write(WakeFd, &one, sizeof one);
-    Thread.join();
-  }
-  CloseDevice();
-}
+void TComPort::Disconnect() { StopAndClose(); }
 
-void TComPort::CloseDevice() {
-  std::lock_guard<std::mutex> g(SendLock);
-  if (Fd >= 0) ::close(Fd);
-  if (WakeFd >= 0) ::close(WakeFd);
-  Fd = -1;
-  WakeFd = -1;
-}
 
 bool TComPort::ConnectionLost() {
   TTerminal* router = TPortList::Instance().Router();

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <thread>
 
-#include "ports/uPorts.h"
+#include "ports/uDescriptorPort.h"
 
 namespace tessaro {
 
@@ -46,7 +46,7 @@ termios MakeLineAttributes(const termios& current, const TComSettings& s, bool& 
 // The data bits, parity and stop bits that attributes describe (the rate is not read).
 TComSettings LineSettingsOf(const termios& t);
 
-class TComPort : public TIXPort {
+class TComPort : public TDescriptorPort {
  public:
   TComPort();
   ~TComPort() override;
@@ -79,18 +79,12 @@ class TComPort : public TIXPort {
   void Drain();
 
  private:
-  void ReceiveLoop(int fd, int wake, TTerminal* router);
-  void CloseDevice();
+  void ReceiveLoop(int fd, int wake, TTerminal* router) override;
 
   std::string Device = "/dev/ttyUSB0";
   TComSettings Settings;
   TComSettings Active;
 
-  std::mutex SendLock;  // guards Fd while SendText writes and Disconnect closes
-  int Fd = -1;
-  int WakeFd = -1;
-  std::thread Thread;
-  std::atomic<bool> Stop{false};
   std::atomic<int> LastErr{0};
 };
 

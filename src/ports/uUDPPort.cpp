@@ -5,7 +5,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -117,45 +116,19 @@ void TUDPPort::Connect() {
       Trace(ok ? std::string("UDP:Connect erfolgreich") : "UDP:Connect fehlgeschlagen;" + ErrorText);
     }
   }
-  int wake = ok ? eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1;
-  if (ok && wake < 0) ok = false;
-  if (!ok) {
-    if (fd >= 0) ::close(fd);
+  if (ok) {
+    ok = Adopt(fd);
   } else {
-    std::lock_guard<std::mutex> g(SendLock);
-    Fd = fd;
-    WakeFd = wake;
-    Stop.store(false);
+    if (fd >= 0) ::close(fd);
   }
   Connected.store(ok, std::memory_order_release);
   TIXPort::Connect();
 }
 
-void TUDPPort::StartReceiving() {
-  if (!IsConnected() || Thread.joinable()) return;
-  Thread = std::thread([this, fd = Fd, wake = WakeFd, router = TPortList::Instance().Router()] {
-    ReceiveLoop(fd, wake, router);
-  });
-}
+void TUDPPort::StartReceiving() { StartReceiveThread(); }
 
-void TUDPPort::Disconnect() {
-  Connected.store(false, std::memory_order_release);
-  if (Thread.joinable()) {
-    Stop.store(true);
-    uint64_t one = 1;
-    [[maybe_unused]] ssize_t w = ::write(WakeFd, &one, sizeof one);
-    Thread.join();
-  }
-  CloseSocket();
-}
+void TUDPPort::Disconnect() { StopAndClose(); }
 
-void TUDPPort::CloseSocket() {
-  std::lock_guard<std::mutex> g(SendLock);
-  if (Fd >= 0) ::close(Fd);
-  if (WakeFd >= 0) ::close(WakeFd);
-  Fd = -1;
-  WakeFd = -1;
-}
 
 void TUDPPort::ReceiveLoop(int fd, int wake, TTerminal* router) {
   Trace("Thread started");

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "ports/uPorts.h"
+#include "ports/uDescriptorPort.h"
 
 namespace tessaro {
 
@@ -28,7 +28,7 @@ constexpr const char* UdpDefaultLocalIp = "0.0.0.0";
 constexpr const char* UdpDefaultRemoteIp = "127.0.0.1";
 constexpr const char* UdpDefaultPort = "15005";
 
-class TUDPPort : public TIXPort {
+class TUDPPort : public TDescriptorPort {
  public:
   TUDPPort();
   ~TUDPPort() override;
@@ -59,8 +59,7 @@ class TUDPPort : public TIXPort {
   const std::string& LastErrorText() const { return ErrorText; }
 
  private:
-  void ReceiveLoop(int fd, int wake, TTerminal* router);
-  void CloseSocket();
+  void ReceiveLoop(int fd, int wake, TTerminal* router) override;
 
   std::string LocalIp = UdpDefaultLocalIp;
   std::string LocalPort = UdpDefaultPort;
@@ -68,12 +67,7 @@ class TUDPPort : public TIXPort {
   std::string RemotePort = UdpDefaultPort;
   std::string ErrorText;
 
-  std::mutex SendLock;  // guards Fd while SendText sends and Disconnect closes
-  int Fd = -1;
-  int WakeFd = -1;
   std::atomic<int> Bound{0};
-  std::thread Thread;
-  std::atomic<bool> Stop{false};
 };
 
 // The machine's own IPv4 addresses (loopback included), for the configuration sheet.

@@ -71,7 +71,8 @@ TFLSet& TProject::SheetSection() {
     auto run = [] { return gProject->Form.RunSheet(); };
     b.Add<TFLEString>("name", [run](T& s) { return S(run()->GetSheetName(&s)); },
                       [run](T& s, const std::string& v) { run()->SetSheetName(&s, Q(v)); });
-    b.Add<TFLEString>("picFile", [](T& s) { return S(s.Background.PictureFile()); },
+    // Stored relative to the project directory when the picture lies in it.
+    b.Add<TFLEString>("picFile", [](T& s) { return MakeRelative(S(s.Background.PictureFile())); },
                       [](T& s, const std::string& v) { s.Background.SetPictureFile(Q(v)); });
     b.AddEnum("picMode", {"stretch", "fixWidth", "fixHeight", "orig"}, [](T& s) { return s.Background.PictureMode(); },
               [](T& s, int v) { s.Background.SetPictureMode(v); });

@@ -1,6 +1,7 @@
 #include "ui/uRunSheet.h"
 
 #include "instruments/uIXControls.h"
+#include "persist/uFileHandling.h"
 #include "ui/uQtBridge.h"
 #include "ui/uTabLeiste.h"
 
@@ -66,6 +67,7 @@ void TRunSheet::SheetAdd() {
   auto* s = new TSheet(this);
   s->setGeometry(0, 0, width(), qMax(0, height() - StripHeight - 1));
   s->hide();
+  s->Background.ResolveFile = [](const QString& name) { return Q(MakeAbsolute(S(name))); };
   s->Background.OnTabColour = [this, s](uint32_t c) {
     if (s == CurrentSheet() && !RunAppearance) Strip->SetTabColour(c);
   };

@@ -305,3 +305,62 @@ TEST_F(ProjectTest, LiveDashboardOverARealUdpInterface) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProjectTest, BackgroundPictureIsStoredRelativeToTheProject) {
+  QImage img(40, 30, QImage::Format_RGB32);
+  img.fill(Qt::red);
+  std::string pic = Path("bg.png");
+  ASSERT_TRUE(img.save(QString::fromStdString(pic)));
+  std::string file = Path("pic.tess");
+  SetProjectFile(file);
+  SetProjectPath(ExtractPath(file));
+  Form->Sheets().Sheets[0]->Background.SetPictureFile(QString::fromStdString(pic));
+  ASSERT_TRUE(ProjectFileLoad().SaveProject(Form->Project(), file));
+  EXPECT_NE(ReadFile(file).find("picFile \"bg.png\""), std::string::npos);
+  ASSERT_TRUE(Load(file));
+  EXPECT_FALSE(Form->Sheets().Sheets[0]->Background.Picture().isNull());
+}
+
+TEST_F(ProjectTest, SheetsFollowTheTabStrip) {
+  TRunSheet* run = Form->RunSheet();
+  TTabLeiste* tabs = run->TabStrip();
+  tabs->ContextNew();
+  tabs->ContextNew();
+  ASSERT_EQ(Form->Sheets().SheetCount(), 3);
+  TSheet* first = Form->Sheets().Sheets[0];
+  TSheet* third = Form->Sheets().Sheets[2];
+  run->SelectSheet(1);
+  Form->AddInstrument("TIXNumericDisp");
+  tabs->ContextDelete(1);  // the active middle sheet: the first one is selected
+  ASSERT_EQ(Form->Sheets().SheetCount(), 2);
+  EXPECT_EQ(run->CurrentSheet(), first);
+  EXPECT_TRUE(first->isVisible());
+  tabs->ContextToRight(0);  // moves the first sheet behind the former third
+  EXPECT_EQ(Form->Sheets().Sheets[0], third);
+  EXPECT_EQ(run->CurrentSheet(), first);
+  tabs->RenameTab(0, "Neu");
+  EXPECT_EQ(run->GetSheetName(third), "Neu");
+  tabs->ContextDelete(1);  // the active first... now second: its left neighbour takes over
+  EXPECT_EQ(run->CurrentSheet(), third);
+  tabs->ContextDelete(0);  // the only sheet stays
+  EXPECT_EQ(Form->Sheets().SheetCount(), 1);
+}
+
+TEST_F(ProjectTest, DuplicateCopiesEverySetting) {
+  auto* d = static_cast<TIXNumericDisp*>(Form->AddInstrument("TIXNumericDisp"));
+  d->SetSource("#4*3");
+  d->SetUnit("mA");
+  d->SetDecimals(5);
+  d->SetLeft(300);
+  d->Duplicate();
+  ASSERT_EQ(InstrumentCount(0), 2);
+  auto* copy = Nth<TIXNumericDisp>(0, 1);
+  EXPECT_EQ(copy->GetSource(), "#4*3");
+  EXPECT_EQ(copy->GetUnit(), "mA");
+  EXPECT_EQ(copy->GetDecimals(), 5);
+  EXPECT_EQ(copy->GetLeft(), 0);
+}
+
+}  // namespace

@@ -144,6 +144,15 @@ double Interpret(const TRpnProgram& program, const TTerminal* channels, double a
           top = channels ? channels->ChannelValue(it.Arg) : 0.0;
         }
         continue;
+      case TRpnItem::ChannelUnary:
+        if (n + 1 >= TUPNStack::Limit) [[unlikely]] {
+          Overflow();
+        } else {
+          data[n] = top;
+          ++n;
+          top = it.Unary(channels ? channels->ChannelValue(it.Arg) : 0.0);
+        }
+        continue;
       case TRpnItem::CallUnary:
         if (n >= 1) [[likely]] {
           top = it.Unary(top);

@@ -18,6 +18,13 @@ std::string RpnToText(const TRpnProgram& program) {
         s += '#';
         s += std::to_string(it.Arg);
         break;
+      case TRpnItem::ChannelUnary:
+        s += '#';
+        s += std::to_string(it.Arg);
+        s += ' ';
+        s += it.Definition ? it.Definition->Name : std::string("?");
+        s += "/1";
+        break;
       case TRpnItem::Call:
       case TRpnItem::CallUnary:
         s += it.Definition ? it.Definition->Name : std::string("?");
@@ -88,6 +95,14 @@ void TParser::Emit(size_t index) {
           t.Evaluator == t.Definition->Evaluator) {
         it.Op = TRpnItem::CallUnary;
         it.Unary = t.Definition->Unary;
+        if (!Output->empty() && Output->back().Op == TRpnItem::PushChannel) {
+          TRpnItem& prev = Output->back();
+          prev.Op = TRpnItem::ChannelUnary;
+          prev.Unary = it.Unary;
+          prev.Definition = it.Definition;
+          prev.Evaluator = it.Evaluator;
+          return;
+        }
       }
       break;
     default:

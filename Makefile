@@ -40,15 +40,17 @@ tsan: deps
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir build-tsan --output-on-failure -j $(JOBS) --timeout 600
 
-# libFuzzer harnesses; each runs FUZZ_SECONDS and adds what it finds to fuzz/corpus/<name>.
+# libFuzzer harnesses; each runs FUZZ_SECONDS from the seeds of fuzz/corpus/<name>, keeps
+# what it learns in fuzz/work/<name> and writes crashing inputs to fuzz/findings/ (copy a
+# fixed one into fuzz/corpus/<name> so that every test run replays it).
 fuzz: deps
 	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_BENCH=OFF \
 	  -DTESSARO_ENGINE_ONLY=ON -DCMAKE_CXX_COMPILER=clang++-14 -DTESSARO_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
 	@for h in build-fuzz/fuzz/fuzz_*; do \
-	  n=$$(basename $$h | sed 's/^fuzz_//'); mkdir -p fuzz/corpus/$$n fuzz/findings; \
+	  n=$$(basename $$h | sed 's/^fuzz_//'); mkdir -p fuzz/work/$$n fuzz/findings; \
 	  echo "== $$n"; $$h -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	    -artifact_prefix=fuzz/findings/ fuzz/corpus/$$n || exit 1; \
+	    -artifact_prefix=fuzz/findings/ fuzz/work/$$n fuzz/corpus/$$n || exit 1; \
 	done
 
 bench: build

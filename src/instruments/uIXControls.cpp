@@ -81,7 +81,10 @@ void TIXElement::SetEditAppearance() {
   if (!Attached) show();
 }
 
-void TIXElement::GeometryChanged() { setGeometry(Left, Top, Width, Height); }
+void TIXElement::GeometryChanged() {
+  setGeometry(Left, Top, Width, Height);
+  if (FSheet && !Attached) FSheet->FitContents();
+}
 
 QRect TIXElement::InnerRect() const {
   int fw = FrameWidth;

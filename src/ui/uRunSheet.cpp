@@ -5,6 +5,9 @@
 #include "ui/uQtBridge.h"
 #include "ui/uTabLeiste.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+
 namespace tessaro {
 
 namespace {
@@ -23,7 +26,7 @@ TRunSheet::TRunSheet(QWidget* parent, TSheetList& sheets) : QWidget(parent), FSh
   Strip->Reset();
   SheetAdd();
   FSheets.Current = 0;
-  FSheets.Sheets[0]->show();
+  FSheets.Sheets[0]->SetShown(true);
   LayoutSheets();
 }
 
@@ -34,7 +37,10 @@ TRunSheet::~TRunSheet() {
 
 void TRunSheet::LayoutSheets() {
   const int w = width(), h = height();
-  for (TSheet* s : FSheets.Sheets) s->setGeometry(0, 0, w, qMax(0, h - StripHeight - 1));
+  for (TSheet* s : FSheets.Sheets) {
+    s->Box()->setGeometry(0, 0, w, qMax(0, h - StripHeight - 1));
+    s->FitContents();
+  }
   Strip->setGeometry(0, qMax(0, h - StripHeight - 1), w, StripHeight);
 }
 
@@ -56,17 +62,24 @@ void TRunSheet::SheetChange() {
   if (OnBeforeSheetChange) OnBeforeSheetChange();
   int index = Strip->ActiveIndex();
   if (index < 0 || index >= FSheets.SheetCount()) return;
-  if (TSheet* old = CurrentSheet()) old->hide();
+  if (TSheet* old = CurrentSheet()) old->SetShown(false);
   FSheets.Current = index;
-  CurrentSheet()->show();
+  CurrentSheet()->SetShown(true);
   ApplyStripColour();
   Notify();
 }
 
 void TRunSheet::SheetAdd() {
-  auto* s = new TSheet(this);
-  s->setGeometry(0, 0, width(), qMax(0, height() - StripHeight - 1));
-  s->hide();
+  // Each sheet scrolls in a frameless box of its own.
+  auto* box = new QScrollArea(this);
+  box->setFrameShape(QFrame::NoFrame);
+  box->setWidgetResizable(false);
+  box->setGeometry(0, 0, width(), qMax(0, height() - StripHeight - 1));
+  auto* s = new TSheet(nullptr);
+  box->setWidget(s);
+  s->SetBox(box);
+  s->SetShown(false);
+  s->FitContents();
   s->Background.ResolveFile = [](const QString& name) { return Q(MakeAbsolute(S(name))); };
   s->Background.OnTabColour = [this, s](uint32_t c) {
     if (s == CurrentSheet() && !RunAppearance) Strip->SetTabColour(c);
@@ -84,9 +97,9 @@ void TRunSheet::SheetDelete(int index) {
   TSheet* s = FSheets.Sheets[static_cast<size_t>(index)];
   s->DeleteAllInstruments();
   FSheets.Sheets.erase(FSheets.Sheets.begin() + index);
-  delete s;
+  delete s->Box();  // and the sheet in it
   FSheets.Current = qBound(0, Strip->ActiveIndex(), FSheets.SheetCount() - 1);
-  if (TSheet* c = CurrentSheet()) c->show();
+  if (TSheet* c = CurrentSheet()) c->SetShown(true);
   Notify();
 }
 
@@ -148,19 +161,19 @@ void TRunSheet::SetEditAppearance() {
 void TRunSheet::SetEditingEnabled(bool on) { Strip->EditingEnabled = on; }
 
 void TRunSheet::ResetToOneSheet() {
-  if (TSheet* c = CurrentSheet()) c->hide();
+  if (TSheet* c = CurrentSheet()) c->SetShown(false);
   while (FSheets.SheetCount() > 1) {
     int last = FSheets.SheetCount() - 1;
     TSheet* s = FSheets.Sheets[static_cast<size_t>(last)];
     s->DeleteAllInstruments();
     FSheets.Sheets.pop_back();
-    delete s;
+    delete s->Box();
   }
   FSheets.Sheets[0]->DeleteAllInstruments();
   Strip->Reset();
   FSheets.Current = 0;
   FSheets.Sheets[0]->Background.ResetBackground();
-  FSheets.Sheets[0]->show();
+  FSheets.Sheets[0]->SetShown(true);
   FirstSheetUnused = true;
   ApplyStripColour();
   Notify();

@@ -1,6 +1,8 @@
 #include "ui/uSheet.h"
 
+#include <QEvent>
 #include <QPainter>
+#include <QScrollArea>
 
 #include <algorithm>
 
@@ -31,15 +33,45 @@ void TSheet::DeleteAllInstruments() {
   }
 }
 
+void TSheet::FitContents() {
+  QSize view = FBox ? static_cast<QScrollArea*>(FBox)->viewport()->size() : size();
+  int w = view.width(), h = view.height();
+  for (TIXElement* e : FInstruments) {
+    if (e->Attached || e->isHidden()) continue;
+    w = qMax(w, e->GetLeft() + e->GetWidth() + 8);
+    h = qMax(h, e->GetTop() + e->GetHeight() + 8);
+  }
+  if (size() != QSize(w, h)) resize(w, h);
+}
+
+void TSheet::SetBox(QWidget* box) {
+  FBox = box;
+  // The box's visible area changes size with the window: the sheet follows it.
+  static_cast<QScrollArea*>(box)->viewport()->installEventFilter(this);
+}
+
+bool TSheet::eventFilter(QObject* watched, QEvent* event) {
+  if (FBox && event->type() == QEvent::Resize && watched == static_cast<QScrollArea*>(FBox)->viewport())
+    FitContents();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TSheet::SetShown(bool on) {
+  if (FBox) FBox->setVisible(on);
+  setVisible(on);
+}
+
 void TSheet::SetRunAppearance() {
   InRun = true;
   for (TIXElement* e : FInstruments) e->SetRunAppearance();
+  FitContents();
   update();
 }
 
 void TSheet::SetEditAppearance() {
   InRun = false;
   for (TIXElement* e : FInstruments) e->SetEditAppearance();
+  FitContents();
   update();
 }
 

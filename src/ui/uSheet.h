@@ -30,14 +30,24 @@ class TSheet : public QWidget {
   void SetEditAppearance();
   bool InRunAppearance() const { return InRun; }
 
+  // The sheet scrolls inside its box: it is as large as the box shows, or larger when
+  // instruments lie beyond it.
+  QWidget* Box() const { return FBox; }
+  void SetBox(QWidget* box);
+  void FitContents();
+  // Shows or hides the sheet with its box.
+  void SetShown(bool on);
+
   TSheetBckgnd Background{this};
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::vector<TIXElement*> FInstruments;
   bool InRun = false;
+  QWidget* FBox = nullptr;
 };
 
 // The sheets of the project in tab order, and the current one.

@@ -1,5 +1,6 @@
 #include "ui/uProject.h"
 
+#include <QScrollArea>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -361,6 +362,25 @@ TEST_F(ProjectTest, DuplicateCopiesEverySetting) {
   EXPECT_EQ(copy->GetUnit(), "mA");
   EXPECT_EQ(copy->GetDecimals(), 5);
   EXPECT_EQ(copy->GetLeft(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProjectTest, SheetGrowsToScrollToFarInstruments) {
+  QApplication::processEvents();
+  TSheet* sheet = Form->Sheets().Sheets[0];
+  QSize before = sheet->size();
+  EXPECT_EQ(before, static_cast<QScrollArea*>(sheet->Box())->viewport()->size());
+  auto* d = static_cast<TIXNumericDisp*>(Form->AddInstrument("TIXNumericDisp"));
+  d->SetLeft(3000);
+  d->SetTop(2000);
+  EXPECT_GE(sheet->width(), 3200);
+  EXPECT_GE(sheet->height(), 2050);
+  d->SetLeft(10);
+  d->SetTop(10);
+  EXPECT_EQ(sheet->size(), before);  // back to the size of its box
 }
 
 }  // namespace

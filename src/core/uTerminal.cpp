@@ -320,6 +320,7 @@ void TTerminal::ClearDependents() {
 void TTerminal::ForgetInstrument(TIXElementBase* e) {
   std::lock_guard<std::recursive_mutex> g(ReceiveLock);
   for (TKanal& k : Channels) {
+    if (!k.HasDependents && k.SecondaryDependents.Count() == 0) continue;
     if (k.Dependents.Contains(e)) {
       k.Dependents.Remove(e);
       k.HasDependents = k.Dependents.Count() > 0;

@@ -83,7 +83,8 @@ void TIXElement::SetEditAppearance() {
 
 void TIXElement::GeometryChanged() {
   setGeometry(Left, Top, Width, Height);
-  if (FSheet && !Attached) FSheet->FitContents();
+  // While a project loads, the sheets are fitted once at the end.
+  if (FSheet && !Attached && !Loading()) FSheet->FitContents();
 }
 
 QRect TIXElement::InnerRect() const {

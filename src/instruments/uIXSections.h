@@ -66,12 +66,15 @@ struct TIXKeys {
 void SetNewInstrumentSheet(std::function<TSheet*()> provider);
 TSheet* NewInstrumentSheet();
 
-// A new instrument on the sheet new instruments go on, shown (a child widget made after
-// its parent was shown stays hidden otherwise). The factory of every section.
+// A new instrument on the sheet new instruments go on. The factory of every section.
+// It is shown at once (a child made after its parent was shown stays hidden otherwise),
+// except while a project loads: a shown widget posts a layout request for each caption
+// and font it is given, and thousands of those make loading slow; the loader shows the
+// instruments when it is done.
 template <class T>
 void* CreateInstrument() {
   T* t = new T(NewInstrumentSheet());
-  t->show();
+  if (!Loading()) t->show();
   return static_cast<void*>(t);
 }
 

@@ -13,6 +13,7 @@
 #include "ui/uMain.h"
 #include "ui/uQtBridge.h"
 #include "ui/uRunSheet.h"
+#include "ui/uSheet.h"
 #include "ui/uSheetBckgnd.h"
 #include "ui/uTabLeiste.h"
 
@@ -146,6 +147,11 @@ bool TProject::LoadProjectFile() {
   Cover->show();
   Cover->raise();
   bool ok = ProjectFileLoad().LoadProject(this, ProjectFile());
+  for (TSheet* s : Form.Sheets().Sheets) {
+    for (TIXElement* e : s->Instruments())
+      if (!e->Attached) e->show();
+    s->FitContents();
+  }
   Cover->hide();
   Form.Compiler().MarkPending();
   return ok;

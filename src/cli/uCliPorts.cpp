@@ -251,6 +251,9 @@ int RunSimulate(int argc, char** argv) {
   }
   std::unique_ptr<TIXPort> port = OpenSender(o);
   if (!port) return 1;
+  // What the peer sends back (a dashboard's echo) is read and dropped, so that it never
+  // piles up in the socket.
+  port->StartReceiving();
   CatchSignals();
   TSignals signals;
   using Clock = std::chrono::steady_clock;

@@ -48,7 +48,7 @@ QIcon SendIcon() {
 
 // ------------------------------------------------------------------ numeric display
 
-TIXNumericDisp::TIXNumericDisp(TSheet* sheet) : TIXElement(sheet) {
+TIXNumericDisp::TIXNumericDisp(TSheet* sheet) : TIXCaptioned(sheet) {
   ElementType = etNumericDisp;
   InputMode = imFormula;
   PeriodicRefresh = true;
@@ -65,7 +65,7 @@ TIXNumericDisp::TIXNumericDisp(TSheet* sheet) : TIXElement(sheet) {
 void TIXNumericDisp::UpdateDisplay() {
   // Clearing Changed here (the refresh would otherwise redraw an unchanged value on
   // every tick) keeps the 400 ms refresh cheap with many displays.
-  TIXElement::UpdateDisplay();
+  TIXCaptioned::UpdateDisplay();
   if (!IsNumeric.load()) return;
   FValueLabel->setText(Q(NumericDisplayText(ReadValue(), Decimals, FixedDecimals, ShowUnit, Unit)));
 }
@@ -76,8 +76,15 @@ void TIXNumericDisp::ResetValue() {
   UpdateDisplay();
 }
 
+void TIXNumericDisp::CaptionChanged(TCaptionPart part) {
+  if (part == TCaptionPart::Unit)
+    UpdateDisplay();
+  else
+    UpdateCaptions();
+}
+
 void TIXNumericDisp::UpdateCaptions() {
-  FNameLabel->setText(Q(NumericCaption(GetDenom(), ShowName, GetSource(), ShowSource)));
+  FNameLabel->setText(Q(Caption()));
   Arrange();
 }
 
@@ -102,30 +109,6 @@ void TIXNumericDisp::SetFixedDecimals(bool v) {
   RealignEditHandles();
 }
 
-void TIXNumericDisp::SetUnit(std::string_view v) {
-  Unit = CutToChars(v, MaxUnitLength);
-  UpdateDisplay();
-  RealignEditHandles();
-}
-
-void TIXNumericDisp::SetShowUnit(bool v) {
-  ShowUnit = v;
-  UpdateDisplay();
-  RealignEditHandles();
-}
-
-void TIXNumericDisp::SetShowName(bool v) {
-  ShowName = v;
-  UpdateCaptions();
-  RealignEditHandles();
-}
-
-void TIXNumericDisp::SetShowSource(bool v) {
-  ShowSource = v;
-  UpdateCaptions();
-  RealignEditHandles();
-}
-
 TFontData TIXNumericDisp::GetFont() const { return ReadFont(FValueLabel); }
 
 void TIXNumericDisp::SetFont(const TFontData& f) {
@@ -137,7 +120,7 @@ void TIXNumericDisp::SetFont(const TFontData& f) {
 
 // ------------------------------------------------------------------ numeric output
 
-TIXNumericOut::TIXNumericOut(TSheet* sheet) : TIXAnimElement(sheet) {
+TIXNumericOut::TIXNumericOut(TSheet* sheet) : TIXCaptioned(sheet) {
   ElementType = etNumericOut;
   InputMode = imOutput;
   PeriodicRefresh = false;
@@ -175,7 +158,7 @@ bool TIXNumericOut::eventFilter(QObject* watched, QEvent* event) {
       if (!NumericOutKeyPasses(ch, IntOnly)) return true;  // swallowed
     }
   }
-  return TIXAnimElement::eventFilter(watched, event);
+  return TIXCaptioned::eventFilter(watched, event);
 }
 
 void TIXNumericOut::SendNumber() {
@@ -200,7 +183,7 @@ void TIXNumericOut::ResetValue() {
 }
 
 void TIXNumericOut::UpdateCaptions() {
-  FNameLabel->setText(Q(NumericCaption(GetDenom(), ShowName, GetSource(), ShowSource)));
+  FNameLabel->setText(Q(Caption()));
   if (ShowUnit) {
     FUnitLabel->setText(Q(Unit));
     UnitWidth = TextWidth(FUnitLabel);
@@ -222,30 +205,6 @@ void TIXNumericOut::Arrange() {
   int left = tw < 1 ? fw : fw + 3 + tw + 5;
   int ew = UnitWidth < 1 ? w - fw - bh - left : (w - fw - UnitWidth - bh - 3) - left - 5;
   FEdit->setGeometry(left, fw, qMax(0, ew), bh);
-}
-
-void TIXNumericOut::SetUnit(std::string_view v) {
-  Unit = CutToChars(v, MaxUnitLength);
-  UpdateCaptions();
-  RealignEditHandles();
-}
-
-void TIXNumericOut::SetShowName(bool v) {
-  ShowName = v;
-  UpdateCaptions();
-  RealignEditHandles();
-}
-
-void TIXNumericOut::SetShowUnit(bool v) {
-  ShowUnit = v;
-  UpdateCaptions();
-  RealignEditHandles();
-}
-
-void TIXNumericOut::SetShowSource(bool v) {
-  ShowSource = v;
-  UpdateCaptions();
-  RealignEditHandles();
 }
 
 std::string TIXNumericOut::GetEditText() const { return S(FEdit->text()); }

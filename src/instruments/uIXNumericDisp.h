@@ -7,11 +7,12 @@
 #include <QToolButton>
 
 #include "core/uFont.h"
+#include "instruments/uIXCaptioned.h"
 #include "instruments/uIXControls.h"
 
 namespace tessaro {
 
-class TIXNumericDisp : public TIXElement {
+class TIXNumericDisp : public TIXCaptioned<TIXElement> {
   Q_OBJECT
  public:
   explicit TIXNumericDisp(TSheet* sheet);
@@ -29,30 +30,24 @@ class TIXNumericDisp : public TIXElement {
   void SetDecimals(int v);
   bool GetFixedDecimals() const { return FixedDecimals; }
   void SetFixedDecimals(bool v);
-  const std::string& GetUnit() const { return Unit; }
-  void SetUnit(std::string_view v);
-  bool GetShowName() const { return ShowName; }
-  void SetShowName(bool v);
-  bool GetShowUnit() const { return ShowUnit; }
-  void SetShowUnit(bool v);
-  bool GetShowSource() const { return ShowSource; }
-  void SetShowSource(bool v);
   TFontData GetFont() const;
   void SetFont(const TFontData& f);
 
   QLabel* ValueLabel() const { return FValueLabel; }
+
   QLabel* NameLabel() const { return FNameLabel; }
+
+ protected:
+  void CaptionChanged(TCaptionPart part) override;
 
  private:
   QLabel* FValueLabel;
   QLabel* FNameLabel;
   int Decimals = 2;
   bool FixedDecimals = false;
-  std::string Unit;
-  bool ShowName = false, ShowUnit = false, ShowSource = false;
 };
 
-class TIXNumericOut : public TIXAnimElement {
+class TIXNumericOut : public TIXCaptioned<TIXAnimElement> {
   Q_OBJECT
  public:
   explicit TIXNumericOut(TSheet* sheet);
@@ -68,14 +63,6 @@ class TIXNumericOut : public TIXAnimElement {
   // Button click and Enter in the edit field.
   void SendNumber();
 
-  const std::string& GetUnit() const { return Unit; }
-  void SetUnit(std::string_view v);
-  bool GetShowName() const { return ShowName; }
-  void SetShowName(bool v);
-  bool GetShowUnit() const { return ShowUnit; }
-  void SetShowUnit(bool v);
-  bool GetShowSource() const { return ShowSource; }
-  void SetShowSource(bool v);
   bool GetIntOnly() const { return IntOnly; }
   void SetIntOnly(bool v) { IntOnly = v; }
   std::string GetEditText() const;
@@ -90,14 +77,14 @@ class TIXNumericOut : public TIXAnimElement {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void CaptionChanged(TCaptionPart) override { UpdateCaptions(); }
 
  private:
   QLineEdit* FEdit;
   QLabel* FNameLabel;
   QLabel* FUnitLabel;
   QToolButton* FButton;
-  std::string Unit;
-  bool ShowName = false, ShowUnit = false, ShowSource = false, IntOnly = false;
+  bool IntOnly = false;
   int UnitWidth = 0;
 };
 

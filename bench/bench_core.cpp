@@ -13,8 +13,8 @@ namespace {
 
 // About 1 MB of mixed commands, one in eight malformed.
 std::string MixedCommands(size_t* count) {
-  const char* pieces[] = {"#5F12,3;", "#25STest;", "/#7F1;", "#123F-4.5E3;",
-                          "#5F1.2.3;", "#42F7;",   "#1000F1;", "#9S;"};
+  const char* pieces[] = {"#5F12,3;",  "#25STest;", "/#7F1;",   "#123F-4.5E3;",
+                          "#5F1.2.3;", "#42F7;",    "#1000F1;", "#9S;"};
   std::string s;
   size_t n = 0;
   while (s.size() < (1u << 20)) {
@@ -46,9 +46,11 @@ void BM_SendQueue_PushDrain(benchmark::State& state) {
   q.SetLimit(SendQueueLimit);
   int64_t drained = 0;
   for (auto _ : state) {
-    for (int i = 0; i < 100; ++i) q.Push("#20F12.5;", 20);
+    for (int i = 0; i < 100; ++i)
+      q.Push("#20F12.5;", 20);
     if (q.BeginRead())
-      while (q.Next()) drained += q.Read().Value;
+      while (q.Next())
+        drained += q.Read().Value;
   }
   benchmark::DoNotOptimize(drained);
   state.SetItemsProcessed(state.iterations() * 100);

@@ -27,7 +27,9 @@ namespace {
 struct TCounter : TTerminalSink {
   std::atomic<long> Commands{0};
   void AddCharacter(char) override {}
-  void AddCommand(std::string_view, bool) override { Commands.fetch_add(1, std::memory_order_relaxed); }
+  void AddCommand(std::string_view, bool) override {
+    Commands.fetch_add(1, std::memory_order_relaxed);
+  }
   void AddSentLine(std::string_view) override {}
   void StartCollecting() override {}
   void StopCollecting() override {}
@@ -113,7 +115,12 @@ void BM_UdpIngest(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * n);
   state.counters["lost"] = static_cast<double>(lost);
 }
-BENCHMARK(BM_UdpIngest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_UdpIngest)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // 150,000 commands per second for 5 s: none may be lost.
 void BM_UdpIngestSustained(benchmark::State& state) {
@@ -174,28 +181,41 @@ void BM_SerialIngest(benchmark::State& state) {
   close(master);
   close(slave);
 }
-BENCHMARK(BM_SerialIngest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SerialIngest)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // 100 commands queued with Send until the last has left the UDP interface.
 void BM_UdpSendBurst(benchmark::State& state) {
   TUdpRig rig;
   std::string cmds[100];
-  for (int i = 0; i < 100; ++i) cmds[i] = "#7F" + std::to_string(i) + ";";
+  for (int i = 0; i < 100; ++i)
+    cmds[i] = "#7F" + std::to_string(i) + ";";
   char buf[64];
   for (auto _ : state) {
     auto t0 = Clock::now();
     bool deliverable = false;
-    for (const std::string& c : cmds) rig.Term.Send(7, c, deliverable);
+    for (const std::string& c : cmds)
+      rig.Term.Send(7, c, deliverable);
     int got = 0;
     while (got < 100) {
       pollfd p{rig.Peer, POLLIN, 0};
       if (poll(&p, 1, 1000) <= 0) break;
-      while (recv(rig.Peer, buf, sizeof buf, MSG_DONTWAIT) > 0) ++got;
+      while (recv(rig.Peer, buf, sizeof buf, MSG_DONTWAIT) > 0)
+        ++got;
     }
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
     if (got < 100) state.SkipWithError("commands missing");
   }
 }
-BENCHMARK(BM_UdpSendBurst)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(50)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_UdpSendBurst)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(50)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

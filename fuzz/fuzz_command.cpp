@@ -15,8 +15,12 @@ namespace {
 
 struct Triggers : TInstrumentTriggers {
   TTerminal* Term;
-  void Calculate(TIXElementBase& e) override { e.NewValue(Term->ChannelValue(e.ReferencedChannels[0])); }
-  void UpdateText(TIXElementBase& e) override { e.NewText(Term->Channel(e.ReferencedChannels[0]).Text); }
+  void Calculate(TIXElementBase& e) override {
+    e.NewValue(Term->ChannelValue(e.ReferencedChannels[0]));
+  }
+  void UpdateText(TIXElementBase& e) override {
+    e.NewText(Term->Channel(e.ReferencedChannels[0]).Text);
+  }
 };
 
 struct Console : TConsoleSink {
@@ -68,7 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data);
   TFramer stream;
   size_t half = size / 2;
-  auto sink = [&](std::string_view frame, bool notify) { w.Term.ReceiveFrame(frame, w.Port, notify); };
+  auto sink = [&](std::string_view frame, bool notify) {
+    w.Term.ReceiveFrame(frame, w.Port, notify);
+  };
   stream.Feed(text, half, sink);
   stream.Feed(text + half, size - half, sink);
   TFramer::ScanDatagram(text, size, sink);

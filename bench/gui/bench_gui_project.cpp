@@ -7,11 +7,11 @@
 #include <fstream>
 #include <string>
 
+#include "instruments/uIXControls.h"
 #include "persist/uFileHandling.h"
 #include "ports/uPorts.h"
 #include "ui/uMain.h"
 #include "ui/uProject.h"
-#include "instruments/uIXControls.h"
 #include "ui/uRunSheet.h"
 #include "ui/uSheet.h"
 
@@ -25,8 +25,9 @@ std::string WriteProject(int sheets, int perSheet) {
   for (int s = 0; s < sheets; ++s) {
     out << "IXSHEET\nname \"Blatt " << s + 1 << "\"\n";
     for (int i = 0; i < perSheet; ++i) {
-      out << "IXNUMERICDISP\ndisabled false\ndenom \"Wert " << i << "\"\nsource \"#" << (i % 999) + 1
-          << "*2+1\"\nunit \"V\"\nposition x=" << (i % 10) * 110 << " y=" << (i / 10) * 55
+      out << "IXNUMERICDISP\ndisabled false\ndenom \"Wert " << i << "\"\nsource \"#"
+          << (i % 999) + 1 << "*2+1\"\nunit \"V\"\nposition x=" << (i % 10) * 110
+          << " y=" << (i / 10) * 55
           << "\nsize x=100 y=50\nshowName true\nshowSource false\nshowUnit true\ndecimal 2\n"
              "fixedDecimal false\nfont name=\"DejaVu Sans\" size=10 color=$00000000\n"
              "bckGndColor $00FFFFFF\nframeColor $00C0C0C0\nframewidth 2\n";
@@ -51,7 +52,8 @@ void BM_LoadProject_1000(benchmark::State& state) {
     benchmark::DoNotOptimize(shot.bits());
   }
   size_t n = 0;
-  for (TSheet* s : form.Sheets().Sheets) n += s->Instruments().size();
+  for (TSheet* s : form.Sheets().Sheets)
+    n += s->Instruments().size();
   state.counters["instruments"] = static_cast<double>(n);
   state.counters["sheets"] = form.Sheets().SheetCount();
 }
@@ -78,9 +80,10 @@ void BM_RefreshAll_200(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     v += 1.25;
-    for (TIXElement* d : displays) d->NewValue(v);
+    for (TIXElement* d : displays)
+      d->NewValue(v);
     state.ResumeTiming();
-    form.Terminal().BlinkTimerTick();           // the refresh: labels updated
+    form.Terminal().BlinkTimerTick();            // the refresh: labels updated
     form.RunSheet()->CurrentSheet()->repaint();  // and painted, synchronously
   }
 }

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Tessaro");
   tessaro::TMainForm form;
   form.SettingsFile = std::string(tessaro::SettingsFileName);
-  for (int i = 1; i < argc; ++i) form.Arguments.emplace_back(argv[i]);
+  for (int i = 1; i < argc; ++i)
+    form.Arguments.emplace_back(argv[i]);
   form.InitMainWindow();
   form.show();
   // For measuring: TESSARO_AUTOQUIT_MS=n reports the time to the first idle moment
@@ -24,7 +25,8 @@ int main(int argc, char** argv) {
   if (const char* q = std::getenv("TESSARO_AUTOQUIT_MS")) {
     int ms = std::atoi(q);
     QTimer::singleShot(0, &form, [&started] {
-      std::fprintf(stderr, "tessaro: window shown after %lld ms\n", static_cast<long long>(started.elapsed()));
+      std::fprintf(stderr, "tessaro: window shown after %lld ms\n",
+                   static_cast<long long>(started.elapsed()));
     });
     QTimer::singleShot(ms, &form, [&form] { form.close(); });
   }

@@ -22,7 +22,8 @@ const TCliCommand Commands[] = {
 
 void PrintUsage(FILE* out) {
   std::fputs("usage:\n", out);
-  for (const TCliCommand& c : Commands) std::fprintf(out, "  %s\n", c.Usage);
+  for (const TCliCommand& c : Commands)
+    std::fprintf(out, "  %s\n", c.Usage);
 }
 
 }  // namespace

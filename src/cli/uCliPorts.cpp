@@ -28,7 +28,9 @@ namespace {
 
 std::atomic<bool> Interrupted{false};
 
-void OnSignal(int) { Interrupted.store(true); }
+void OnSignal(int) {
+  Interrupted.store(true);
+}
 
 void CatchSignals() {
   struct sigaction sa {};
@@ -160,7 +162,8 @@ int RunSend(int argc, char** argv) {
   }
   std::unique_ptr<TIXPort> port = OpenSender(o);
   if (!port) return 1;
-  for (const std::string& c : o.Args) port->SendText(c);
+  for (const std::string& c : o.Args)
+    port->SendText(c);
   Finish(*port);
   return 0;
 }
@@ -183,7 +186,8 @@ bool ParseChannels(std::string_view s, std::vector<int>& out) {
       return false;
     }
     if (a < 0 || b > 999 || a > b) return false;
-    for (int c = a; c <= b; ++c) out.push_back(c);
+    for (int c = a; c <= b; ++c)
+      out.push_back(c);
   }
   return !out.empty();
 }
@@ -198,9 +202,12 @@ struct TSignals {
     constexpr double Pi = 3.14159265358979323846;
     double phase = std::fmod(t, 10.0) / 10.0;
     switch (index % 4) {
-      case 0: return 100.0 * std::sin(2.0 * Pi * phase);
-      case 1: return phase < 0.5 ? -100.0 + 400.0 * phase : 300.0 - 400.0 * phase;
-      case 2: return phase < 0.5 ? 100.0 : -100.0;
+      case 0:
+        return 100.0 * std::sin(2.0 * Pi * phase);
+      case 1:
+        return phase < 0.5 ? -100.0 + 400.0 * phase : 300.0 - 400.0 * phase;
+      case 2:
+        return phase < 0.5 ? 100.0 : -100.0;
       default: {
         if (Walk.size() <= index) Walk.resize(index + 1, 0.0);
         std::uniform_real_distribution<double> step(-2.0, 2.0);
@@ -262,12 +269,14 @@ int RunSimulate(int argc, char** argv) {
   for (long tick = 0; !Interrupted.load(); ++tick) {
     double t = static_cast<double>(tick) / rate;
     if (seconds > 0 && t >= seconds) break;
-    std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(period * tick));
+    std::this_thread::sleep_until(start +
+                                  std::chrono::duration_cast<Clock::duration>(period * tick));
     for (size_t i = 0; i < channels.size(); ++i) {
       double v = std::round(signals.Value(i, t) * 1000.0) / 1000.0;
       char num[32];
       int n = FormatReal(v, num, '.');
-      std::string cmd = "#" + std::to_string(channels[i]) + "F" + std::string(num, static_cast<size_t>(n)) + ";";
+      std::string cmd =
+          "#" + std::to_string(channels[i]) + "F" + std::string(num, static_cast<size_t>(n)) + ";";
       port->SendText(cmd);
     }
   }
@@ -367,7 +376,8 @@ int RunMonitor(int argc, char** argv) {
 }  // namespace
 
 const TCliCommand SendCommand = {
-    "send", "tessaro-cli send (--udp HOST:PORT [--from PORT] | --serial DEVICE [--baud N]) COMMAND ...",
+    "send",
+    "tessaro-cli send (--udp HOST:PORT [--from PORT] | --serial DEVICE [--baud N]) COMMAND ...",
     &RunSend};
 const TCliCommand SimulateCommand = {
     "simulate",
@@ -375,7 +385,8 @@ const TCliCommand SimulateCommand = {
     "[--channels LIST] [--seconds S]",
     &RunSimulate};
 const TCliCommand MonitorCommand = {
-    "monitor", "tessaro-cli monitor (--udp BIND:PORT [--peer HOST:PORT] | --serial DEVICE [--baud N])",
+    "monitor",
+    "tessaro-cli monitor (--udp BIND:PORT [--peer HOST:PORT] | --serial DEVICE [--baud N])",
     &RunMonitor};
 
 }  // namespace tessaro::cli

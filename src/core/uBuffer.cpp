@@ -63,7 +63,8 @@ void TExtendBufferBase::Advance() {
 
 // ------------------------------------------------------------- rows of doubles
 
-TRowBuffer::TRowBuffer(int capacity, int width) : TBufferBase(capacity), FWidth(width < 1 ? 1 : width) {
+TRowBuffer::TRowBuffer(int capacity, int width)
+    : TBufferBase(capacity), FWidth(width < 1 ? 1 : width) {
   SetWidth(FWidth);
 }
 
@@ -71,13 +72,16 @@ void TRowBuffer::SetWidth(int width) {
   Clear();
   std::lock_guard<std::mutex> g(Lock);
   FWidth = width < 1 ? 1 : width;
-  for (auto& b : Bank) b.assign(static_cast<size_t>(FCapacity) * static_cast<size_t>(FWidth), 0.0);
+  for (auto& b : Bank)
+    b.assign(static_cast<size_t>(FCapacity) * static_cast<size_t>(FWidth), 0.0);
 }
 
 void TRowBuffer::Push(const double* row) {
   std::lock_guard<std::mutex> g(Lock);
-  double* dst = Bank[WriteBank()].data() + static_cast<size_t>(WriteCount()) * static_cast<size_t>(FWidth);
-  for (int i = 0; i < FWidth; ++i) dst[i] = row[i];
+  double* dst =
+      Bank[WriteBank()].data() + static_cast<size_t>(WriteCount()) * static_cast<size_t>(FWidth);
+  for (int i = 0; i < FWidth; ++i)
+    dst[i] = row[i];
   Advance();
 }
 
@@ -107,7 +111,9 @@ void TKombiArrayExtendBuffer::SetSizeB(int size) {
   SizeB = size;
 }
 
-void TKombiArrayExtendBuffer::BeginWrite() { Lock.lock(); }
+void TKombiArrayExtendBuffer::BeginWrite() {
+  Lock.lock();
+}
 
 TKombiCell* TKombiArrayExtendBuffer::WriteRow() {
   return Bank[WriteBank()].data() + static_cast<size_t>(WriteCount()) * static_cast<size_t>(FWidth);
@@ -135,7 +141,8 @@ void TKombiArrayExtendBuffer::Commit() {
 const TKombiCell& TKombiArrayExtendBuffer::ReadCell(int cell) const {
   static const TKombiCell empty;
   if (cell < 0 || cell >= FWidth) return empty;
-  return Bank[ReadBank()][static_cast<size_t>(ReadIndex) * static_cast<size_t>(FWidth) + static_cast<size_t>(cell)];
+  return Bank[ReadBank()][static_cast<size_t>(ReadIndex) * static_cast<size_t>(FWidth) +
+                          static_cast<size_t>(cell)];
 }
 
 }  // namespace tessaro

@@ -41,14 +41,19 @@ class TBufferBase {
 
   int Capacity() const { return FCapacity; }
   // Entries waiting in the write bank (a snapshot).
-  int Pending() const { return WriteToA.load(std::memory_order_acquire) ? CountA.load() : CountB.load(); }
+  int Pending() const {
+    return WriteToA.load(std::memory_order_acquire) ? CountA.load() : CountB.load();
+  }
 
  protected:
   // Under Lock, after the entry was written at WriteCount() of the write bank.
   virtual void Advance();
   bool WritingA() const { return WriteToA.load(std::memory_order_relaxed); }
   std::atomic<int>& WriteCountRef() { return WritingA() ? CountA : CountB; }
-  int WriteCount() const { return WritingA() ? CountA.load(std::memory_order_relaxed) : CountB.load(std::memory_order_relaxed); }
+  int WriteCount() const {
+    return WritingA() ? CountA.load(std::memory_order_relaxed)
+                      : CountB.load(std::memory_order_relaxed);
+  }
   // Bank the consumer reads: 0 = A, 1 = B.
   int ReadBank() const { return WritingA() ? 1 : 0; }
   int WriteBank() const { return WritingA() ? 0 : 1; }
@@ -112,8 +117,8 @@ class TCharBuffer : public TFixedBuffer<char> {
 
 class TStringBuffer : public TFixedBuffer<std::string> {
  public:
-  using TFixedBuffer::TFixedBuffer;
   using TFixedBuffer::Push;
+  using TFixedBuffer::TFixedBuffer;
   void Push(std::string_view s) {
     std::lock_guard<std::mutex> g(Lock);
     Slot().assign(s);

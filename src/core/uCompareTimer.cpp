@@ -18,7 +18,9 @@ TCompareTimer::~TCompareTimer() {
   Thread.join();
 }
 
-int64_t TCompareTimer::Now() { return static_cast<int64_t>(GetTickCount64()); }
+int64_t TCompareTimer::Now() {
+  return static_cast<int64_t>(GetTickCount64());
+}
 
 void TCompareTimer::SetRunning(bool on) {
   {

@@ -13,15 +13,21 @@ namespace {
 std::atomic<char> gSystemMark{'.'};
 std::atomic<char> gOutputMark{'.'};
 
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+constexpr bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && IsBlank(s.front()))
+    s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back()))
+    s.remove_suffix(1);
   return s;
 }
 
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -92,7 +98,8 @@ bool FastDecimal(std::string_view s, double& out) {
     }
   }
   if (digits == 0) return false;
-  out = fraction > 0 ? static_cast<double>(mantissa) / Pow10[fraction] : static_cast<double>(mantissa);
+  out = fraction > 0 ? static_cast<double>(mantissa) / Pow10[fraction]
+                     : static_cast<double>(mantissa);
   return true;
 }
 
@@ -192,21 +199,24 @@ int FormatReal(double v, char* out, char mark) {
     ++p;
   }
   const char* e = p;
-  while (e < r.ptr && *e != 'e') ++e;
+  while (e < r.ptr && *e != 'e')
+    ++e;
   for (const char* q = p; q < e; ++q)
     if (*q != '.') digits[nd < 23 ? nd++ : nd] = *q;
   if (nd > 15) {
     r = std::to_chars(tmp, tmp + sizeof tmp, v, std::chars_format::scientific, 14);
     p = tmp + (negative ? 1 : 0);
     e = p;
-    while (e < r.ptr && *e != 'e') ++e;
+    while (e < r.ptr && *e != 'e')
+      ++e;
     nd = 0;
     for (const char* q = p; q < e; ++q)
       if (*q != '.') digits[nd++] = *q;
   }
   int exp10 = 0;
   std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), r.ptr, exp10);
-  while (nd > 1 && digits[nd - 1] == '0') --nd;
+  while (nd > 1 && digits[nd - 1] == '0')
+    --nd;
 
   int n = 0;
   if (negative) out[n++] = '-';
@@ -214,20 +224,25 @@ int FormatReal(double v, char* out, char mark) {
     if (exp10 < 0) {
       out[n++] = '0';
       out[n++] = mark;
-      for (int k = -1; k > exp10; --k) out[n++] = '0';
-      for (int k = 0; k < nd; ++k) out[n++] = digits[k];
+      for (int k = -1; k > exp10; --k)
+        out[n++] = '0';
+      for (int k = 0; k < nd; ++k)
+        out[n++] = digits[k];
     } else {
-      for (int k = 0; k <= exp10; ++k) out[n++] = k < nd ? digits[k] : '0';
+      for (int k = 0; k <= exp10; ++k)
+        out[n++] = k < nd ? digits[k] : '0';
       if (nd > exp10 + 1) {
         out[n++] = mark;
-        for (int k = exp10 + 1; k < nd; ++k) out[n++] = digits[k];
+        for (int k = exp10 + 1; k < nd; ++k)
+          out[n++] = digits[k];
       }
     }
   } else {
     out[n++] = digits[0];
     if (nd > 1) {
       out[n++] = mark;
-      for (int k = 1; k < nd; ++k) out[n++] = digits[k];
+      for (int k = 1; k < nd; ++k)
+        out[n++] = digits[k];
     }
     out[n++] = 'E';
     auto er = std::to_chars(out + n, out + n + 8, exp10);
@@ -248,10 +263,18 @@ std::string RealToFileText(double v) {
   return std::string(buf, n);
 }
 
-char SystemDecimalSeparator() { return gSystemMark.load(std::memory_order_relaxed); }
-void SetSystemDecimalSeparator(char mark) { gSystemMark.store(mark, std::memory_order_relaxed); }
-char OutputDecimalSeparator() { return gOutputMark.load(std::memory_order_relaxed); }
-void SetOutputDecimalSeparator(char mark) { gOutputMark.store(mark, std::memory_order_relaxed); }
+char SystemDecimalSeparator() {
+  return gSystemMark.load(std::memory_order_relaxed);
+}
+void SetSystemDecimalSeparator(char mark) {
+  gSystemMark.store(mark, std::memory_order_relaxed);
+}
+char OutputDecimalSeparator() {
+  return gOutputMark.load(std::memory_order_relaxed);
+}
+void SetOutputDecimalSeparator(char mark) {
+  gOutputMark.store(mark, std::memory_order_relaxed);
+}
 
 bool TextToBool(std::string_view text, bool& valid) {
   valid = true;
@@ -261,7 +284,9 @@ bool TextToBool(std::string_view text, bool& valid) {
   return false;
 }
 
-std::string BoolToText(bool b) { return b ? "true" : "false"; }
+std::string BoolToText(bool b) {
+  return b ? "true" : "false";
+}
 
 int64_t BinLiteral(std::string_view text, bool& valid) {
   valid = false;
@@ -284,10 +309,14 @@ int64_t HexLiteral(std::string_view text, bool& valid) {
   for (size_t i = 2; i < s.size(); ++i) {
     char c = s[i];
     int d;
-    if (IsDigit(c)) d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return 0;
+    if (IsDigit(c))
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return 0;
     v = (v << 4) | static_cast<uint64_t>(d);
   }
   valid = true;
@@ -305,7 +334,9 @@ std::string ColorToText(uint32_t color) {
   return s;
 }
 
-std::string StringOfZeros(int count) { return count > 0 ? std::string(count, '0') : std::string(); }
+std::string StringOfZeros(int count) {
+  return count > 0 ? std::string(count, '0') : std::string();
+}
 
 std::string FormatDecimals(std::string_view number, int places, bool fixed) {
   if (places < 0) places = 0;

@@ -19,7 +19,8 @@ class TFramer {
   // Continuous stream: state carries over between calls.
   template <typename Sink>
   void Feed(const char* data, size_t n, Sink&& sink) {
-    for (size_t i = 0; i < n; ++i) Step(data[i], sink);
+    for (size_t i = 0; i < n; ++i)
+      Step(data[i], sink);
   }
 
   // Abandons a partial frame (for example after a read error on a serial line).

@@ -34,7 +34,9 @@ void TIXElementBase::LockValue() const {
 
 // A release store ends the copy as the exchange would, without a second locked
 // read-modify-write on the delivery path.
-void TIXElementBase::UnlockValue() const { ValueLock.store(0, std::memory_order_release); }
+void TIXElementBase::UnlockValue() const {
+  ValueLock.store(0, std::memory_order_release);
+}
 
 void TIXElementBase::StoreValue(double v) {
   LockValue();
@@ -79,7 +81,9 @@ void TIXElementBase::NewText(std::string_view text) {
   Changed.store(true, std::memory_order_release);
 }
 
-void TIXElementBase::UpdateDisplay() { Changed.store(false, std::memory_order_release); }
+void TIXElementBase::UpdateDisplay() {
+  Changed.store(false, std::memory_order_release);
+}
 
 void TIXElementBase::ResetValue() {
   StoreValue(InitialValue);

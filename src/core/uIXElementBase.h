@@ -49,10 +49,10 @@ enum TElementType : int {
 
 // How Source is compiled and triggered.
 enum TInputMode : int {
-  imNone = 0,       // no input
-  imFormula = 1,    // numeric formula
-  imText = 2,       // one text channel
-  imOutput = 3,     // one output channel
+  imNone = 0,     // no input
+  imFormula = 1,  // numeric formula
+  imText = 2,     // one text channel
+  imOutput = 3,   // one output channel
   imChannelOrFormula = 4,
 };
 
@@ -245,7 +245,8 @@ class TSheetModelList : public TInstrumentWalk {
   int SheetCount() const override { return static_cast<int>(Sheets.size()); }
   void ForEachInstrument(const std::function<void(TIXElementBase&)>& fn) const override {
     for (const auto& s : Sheets)
-      for (TIXElementBase* e : s.Instruments) fn(*e);
+      for (TIXElementBase* e : s.Instruments)
+        fn(*e);
   }
 };
 

@@ -7,7 +7,8 @@
 
 namespace tessaro {
 
-std::optional<TAnimStyle> ForwardInOutValue(TTerminal& t, const TIXElementBase& out, bool active, double v) {
+std::optional<TAnimStyle> ForwardInOutValue(TTerminal& t, const TIXElementBase& out, bool active,
+                                            double v) {
   if (!t.IsConnected()) return TAnimStyle::NotSent;
   if (!active) return std::nullopt;
   if (!out.CompiledOk) return TAnimStyle::NotCompiled;

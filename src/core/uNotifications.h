@@ -14,7 +14,7 @@ struct TNotifications {
   std::atomic<bool> ConnLost{false};
 
   std::atomic<bool>& Flag(TNotification n) {
-    return n == TNotification::SendLoss ? SendLoss
+    return n == TNotification::SendLoss      ? SendLoss
            : n == TNotification::ReceiveLoss ? ReceiveLoss
                                              : ConnLost;
   }

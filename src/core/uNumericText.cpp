@@ -18,7 +18,8 @@ std::string NumericCaption(std::string_view denom, bool showName, std::string_vi
   return c;
 }
 
-std::string NumericDisplayText(double v, int decimals, bool fixed, bool showUnit, std::string_view unit) {
+std::string NumericDisplayText(double v, int decimals, bool fixed, bool showUnit,
+                               std::string_view unit) {
   char buf[32];
   int n = FormatReal(v, buf, SystemDecimalSeparator());
   std::string text = FormatDecimals(std::string_view(buf, static_cast<size_t>(n)), decimals, fixed);

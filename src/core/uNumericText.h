@@ -17,7 +17,8 @@ std::string NumericCaption(std::string_view denom, bool showName, std::string_vi
 
 // The value in the shortest general form with the system decimal mark, cut to
 // `decimals` places (padded when fixed), the unit appended directly when shown.
-std::string NumericDisplayText(double v, int decimals, bool fixed, bool showUnit, std::string_view unit);
+std::string NumericDisplayText(double v, int decimals, bool fixed, bool showUnit,
+                               std::string_view unit);
 
 // The numeric output's key filter: digits, "-" and backspace always; ",", ".", "E",
 // "e" unless only integers are allowed.

@@ -10,25 +10,34 @@ namespace tessaro {
 
 uint32_t ConnectStateColor(TConnectState s) {
   switch (s) {
-    case TConnectState::Connecting: return 0x00FFFF;
-    case TConnectState::Connected: return 0x00FF00;
-    default: return 0xC0C0C0;
+    case TConnectState::Connecting:
+      return 0x00FFFF;
+    case TConnectState::Connected:
+      return 0x00FF00;
+    default:
+      return 0xC0C0C0;
   }
 }
 
 const char* ConnectStateTextId(TConnectState s) {
   switch (s) {
-    case TConnectState::Connecting: return "uterminal.sterconnecting";
-    case TConnectState::Connected: return "uterminal.sterconnec";
-    default: return "uterminal.sterdiscon";
+    case TConnectState::Connecting:
+      return "uterminal.sterconnecting";
+    case TConnectState::Connected:
+      return "uterminal.sterconnec";
+    default:
+      return "uterminal.sterdiscon";
   }
 }
 
 const char* ConnectStateText(TConnectState s) {
   switch (s) {
-    case TConnectState::Connecting: return "Verbinden...";
-    case TConnectState::Connected: return "Verbunden";
-    default: return "Getrennt";
+    case TConnectState::Connecting:
+      return "Verbinden...";
+    case TConnectState::Connected:
+      return "Verbunden";
+    default:
+      return "Getrennt";
   }
 }
 
@@ -51,7 +60,9 @@ void TTerminal::SetPorts(TPortList* p) {
 // ---------------------------------------------------------------- receive side
 
 namespace {
-constexpr bool IsTypeLetter(char c) { return c == 'F' || c == 'S'; }
+constexpr bool IsTypeLetter(char c) {
+  return c == 'F' || c == 'S';
+}
 }  // namespace
 
 bool TTerminal::ProcessCommand(std::string_view frame, TIXPort* port, bool notify) {
@@ -93,13 +104,15 @@ bool TTerminal::ProcessLocked(std::string_view f, TIXPort* port, bool notify) {
     k.Value.store(v, std::memory_order_relaxed);
     if (!notify || k.Dependents.Count() == 0) return false;
     if (Triggers)
-      for (TIXElementBase* e : k.Dependents) Triggers->Calculate(*e);
+      for (TIXElementBase* e : k.Dependents)
+        Triggers->Calculate(*e);
     return true;
   }
   k.Text.assign(payload);
   if (!notify || k.Dependents.Count() == 0) return false;
   if (Triggers)
-    for (TIXElementBase* e : k.Dependents) Triggers->UpdateText(*e);
+    for (TIXElementBase* e : k.Dependents)
+      Triggers->UpdateText(*e);
   return true;
 }
 
@@ -272,7 +285,8 @@ void TTerminal::PollTimerTick() {
 }
 
 void TTerminal::ResetValues() {
-  for (TKanal& k : Channels) k.Value.store(0.0, std::memory_order_relaxed);
+  for (TKanal& k : Channels)
+    k.Value.store(0.0, std::memory_order_relaxed);
 }
 
 bool TTerminal::ReceiveSimulation(std::string_view text) {
@@ -330,7 +344,8 @@ void TTerminal::ForgetInstrument(TIXElementBase* e) {
 }
 
 void TTerminal::ClearSecondaryDependents() {
-  for (TKanal& k : Channels) k.SecondaryDependents.Clear();
+  for (TKanal& k : Channels)
+    k.SecondaryDependents.Clear();
 }
 
 }  // namespace tessaro

@@ -42,6 +42,8 @@ class TVirtualTickcount64 {
 
 // The one counter of the program (URL watchdog, recorder time stamps, compare timers).
 TVirtualTickcount64& TickCount64();
-inline uint64_t GetTickCount64() { return TickCount64().Read(); }
+inline uint64_t GetTickCount64() {
+  return TickCount64().Read();
+}
 
 }  // namespace tessaro

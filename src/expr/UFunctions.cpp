@@ -134,7 +134,9 @@ void Unary(TFunctionDefins&, S& s, int) {
   s.Push(F(s.Pop()));
 }
 
-double Sin(double x) { return ::sin(x); }
+double Sin(double x) {
+  return ::sin(x);
+}
 double Cos(double x) {
   return std::cos(x);
 }

@@ -17,7 +17,14 @@ namespace tessaro {
 // operator is one step, the operator with WithConst set and the constant in Value.
 struct TRpnItem {
   // ChannelUnary: a one-argument function straight on a channel ("sin(#7)"), one step.
-  enum : uint8_t { PushConst = 30, PushChannel = 31, Call = 32, CallUnary = 33, ChannelUnary = 34, WithConst = 0x80 };
+  enum : uint8_t {
+    PushConst = 30,
+    PushChannel = 31,
+    Call = 32,
+    CallUnary = 33,
+    ChannelUnary = 34,
+    WithConst = 0x80
+  };
   uint8_t Op = 0;
   int32_t Arg = 0;  // channel number, or argument count of a call
   double Value = 0;

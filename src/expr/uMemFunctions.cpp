@@ -153,7 +153,8 @@ const std::vector<TMemFunctionDefins*>& MemFunctionFactories() {
   };
   static const std::vector<TMemFunctionDefins*> factories = [] {
     std::vector<TMemFunctionDefins*> v;
-    for (TMemFunctionDefins& f : owned) v.push_back(&f);
+    for (TMemFunctionDefins& f : owned)
+      v.push_back(&f);
     return v;
   }();
   return factories;

@@ -30,7 +30,9 @@ class TIXCaptioned : public Base {
   // A setting of the caption changed: the instrument redraws what shows it.
   virtual void CaptionChanged(TCaptionPart part) = 0;
   // The text in front of the value.
-  std::string Caption() const { return NumericCaption(this->GetDenom(), ShowName, this->GetSource(), ShowSource); }
+  std::string Caption() const {
+    return NumericCaption(this->GetDenom(), ShowName, this->GetSource(), ShowSource);
+  }
 
   std::string Unit;
   bool ShowName = false;

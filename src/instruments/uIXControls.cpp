@@ -16,17 +16,27 @@ TTerminal* gTerminal = nullptr;
 TInstrumentSet* gSet = nullptr;
 }  // namespace
 
-void SetInstrumentSet(TInstrumentSet* s) { gSet = s; }
+void SetInstrumentSet(TInstrumentSet* s) {
+  gSet = s;
+}
 
 namespace {
 std::function<TSheet*()> gNewSheet;
 }
 
-void SetNewInstrumentSheet(std::function<TSheet*()> provider) { gNewSheet = std::move(provider); }
-TSheet* NewInstrumentSheet() { return gNewSheet ? gNewSheet() : nullptr; }
-TInstrumentSet* InstrumentSet() { return gSet; }
+void SetNewInstrumentSheet(std::function<TSheet*()> provider) {
+  gNewSheet = std::move(provider);
+}
+TSheet* NewInstrumentSheet() {
+  return gNewSheet ? gNewSheet() : nullptr;
+}
+TInstrumentSet* InstrumentSet() {
+  return gSet;
+}
 
-void SetInstrumentTerminal(TTerminal* t) { gTerminal = t; }
+void SetInstrumentTerminal(TTerminal* t) {
+  gTerminal = t;
+}
 
 TTerminal& InstrumentTerminal() {
   static TTerminal fallback;  // tests that never set one still get a disconnected router
@@ -53,7 +63,8 @@ TIXElement::~TIXElement() {
 }
 
 void TIXElement::PostDeferredUpdate(int argument) {
-  QMetaObject::invokeMethod(this, [this, argument] { DeferredUpdate(argument); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, argument] { DeferredUpdate(argument); }, Qt::QueuedConnection);
 }
 
 void TIXElement::RequestAnimation(int style) {

@@ -64,7 +64,8 @@ void TIXInOut::paintEvent(QPaintEvent* e) {
   QRect r = InnerRect().adjusted(3, 0, -3, 0);
   int lh = r.height() / 3;
   p.setPen(Qt::black);
-  const QString lines[] = {ShowDenom ? Q(GetDenom()) : QString(), Q(GetSource()), Q(Output->GetSource())};
+  const QString lines[] = {ShowDenom ? Q(GetDenom()) : QString(), Q(GetSource()),
+                           Q(Output->GetSource())};
   for (int i = 0; i < 3; ++i)
     p.drawText(QRect(r.left(), r.top() + i * lh, r.width(), lh), Qt::AlignLeft | Qt::AlignVCenter,
                (i == 2 && !lines[2].isEmpty() ? QString::fromUtf8("→ ") : QString()) + lines[i]);
@@ -82,7 +83,9 @@ TFLSet& TIXInOut::FileSet() {
     k.Disabled();
     k.Denom();
     k.Source("inSource");
-    k.String("outSource", [](T& t) { return t.GetOutSource(); }, [](T& t, const std::string& v) { t.SetOutSource(v); });
+    k.String(
+        "outSource", [](T& t) { return t.GetOutSource(); },
+        [](T& t, const std::string& v) { t.SetOutSource(v); });
     k.Bool<&T::GetShowDenom, &T::SetShowDenom>("showDenom");
     k.Position();
     k.Size();
@@ -94,6 +97,8 @@ TFLSet& TIXInOut::FileSet() {
   return set;
 }
 
-void TIXInOut::Duplicate() { DuplicateInstrument(*this); }
+void TIXInOut::Duplicate() {
+  DuplicateInstrument(*this);
+}
 
 }  // namespace tessaro

@@ -26,7 +26,9 @@ QLabel* MakeLabel(QWidget* parent, Qt::Alignment align, int pointSize) {
   return l;
 }
 
-int TextWidth(const QLabel* l) { return QFontMetrics(l->font()).horizontalAdvance(l->text()); }
+int TextWidth(const QLabel* l) {
+  return QFontMetrics(l->font()).horizontalAdvance(l->text());
+}
 
 // The output arrow of the send button, drawn once.
 QIcon SendIcon() {
@@ -109,7 +111,9 @@ void TIXNumericDisp::SetFixedDecimals(bool v) {
   RealignEditHandles();
 }
 
-TFontData TIXNumericDisp::GetFont() const { return ReadFont(FValueLabel); }
+TFontData TIXNumericDisp::GetFont() const {
+  return ReadFont(FValueLabel);
+}
 
 void TIXNumericDisp::SetFont(const TFontData& f) {
   ApplyFont(FValueLabel, f);
@@ -207,14 +211,18 @@ void TIXNumericOut::Arrange() {
   FEdit->setGeometry(left, fw, qMax(0, ew), bh);
 }
 
-std::string TIXNumericOut::GetEditText() const { return S(FEdit->text()); }
+std::string TIXNumericOut::GetEditText() const {
+  return S(FEdit->text());
+}
 
 void TIXNumericOut::SetEditText(std::string_view s) {
   FEdit->setText(Q(s));
   RealignEditHandles();
 }
 
-TFontData TIXNumericOut::GetFont() const { return ReadFont(FEdit); }
+TFontData TIXNumericOut::GetFont() const {
+  return ReadFont(FEdit);
+}
 
 void TIXNumericOut::SetFont(const TFontData& f) {
   ApplyFont(FEdit, f);
@@ -237,7 +245,8 @@ TFLSet& TIXNumericDisp::FileSet() {
     k.Disabled();
     k.Denom();
     k.Source();
-    k.String("unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
+    k.String(
+        "unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
     k.Position();
     k.Size();
     k.Bool<&T::GetShowName, &T::SetShowName>("showName");
@@ -254,7 +263,9 @@ TFLSet& TIXNumericDisp::FileSet() {
   return set;
 }
 
-void TIXNumericDisp::Duplicate() { DuplicateInstrument(*this); }
+void TIXNumericDisp::Duplicate() {
+  DuplicateInstrument(*this);
+}
 
 TFLSet& TIXNumericOut::FileSet() {
   using T = TIXNumericOut;
@@ -264,7 +275,8 @@ TFLSet& TIXNumericOut::FileSet() {
     k.Disabled();
     k.Denom();
     k.Source();
-    k.String("unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
+    k.String(
+        "unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
     k.Position();
     k.Size();
     k.Bool<&T::GetShowName, &T::SetShowName>("showName");
@@ -274,7 +286,9 @@ TFLSet& TIXNumericOut::FileSet() {
     k.Font();
     k.Colours();
     k.FrameWidth();
-    k.String("edittext", [](T& t) { return t.GetEditText(); }, [](T& t, const std::string& v) { t.SetEditText(v); });
+    k.String(
+        "edittext", [](T& t) { return t.GetEditText(); },
+        [](T& t, const std::string& v) { t.SetEditText(v); });
     k.ShowAnim();
     return true;
   }();
@@ -282,6 +296,8 @@ TFLSet& TIXNumericOut::FileSet() {
   return set;
 }
 
-void TIXNumericOut::Duplicate() { DuplicateInstrument(*this); }
+void TIXNumericOut::Duplicate() {
+  DuplicateInstrument(*this);
+}
 
 }  // namespace tessaro

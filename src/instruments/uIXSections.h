@@ -13,16 +13,25 @@ struct TIXKeys {
   TFLBinder<T> B;
   explicit TIXKeys(TFLSet& set) : B(set) {}
 
-  void Disabled() { B.template Add<TFLEBool>("disabled", [](T& t) { return t.GetDisabled(); }, [](T& t, bool v) { t.SetDisabled(v); }); }
+  void Disabled() {
+    B.template Add<TFLEBool>(
+        "disabled", [](T& t) { return t.GetDisabled(); }, [](T& t, bool v) { t.SetDisabled(v); });
+  }
   void Denom(const char* key = "denom") {
-    B.template Add<TFLEString>(key, [](T& t) { return t.GetDenom(); }, [](T& t, const std::string& v) { t.SetDenom(v); });
+    B.template Add<TFLEString>(
+        key, [](T& t) { return t.GetDenom(); }, [](T& t, const std::string& v) { t.SetDenom(v); });
   }
   void Source(const char* key = "source") {
-    B.template Add<TFLEString>(key, [](T& t) { return t.GetSource(); }, [](T& t, const std::string& v) { t.SetSource(v); });
+    B.template Add<TFLEString>(
+        key, [](T& t) { return t.GetSource(); },
+        [](T& t, const std::string& v) { t.SetSource(v); });
   }
   void Position() {
     B.template Add<TFLEIntXY>(
-        "position", [](T& t) { return TIntXY{t.GetLeft(), t.GetTop()}; },
+        "position",
+        [](T& t) {
+          return TIntXY{t.GetLeft(), t.GetTop()};
+        },
         [](T& t, const TIntXY& v) {
           t.SetLeft(v.X);
           t.SetTop(v.Y);
@@ -30,24 +39,36 @@ struct TIXKeys {
   }
   void Size() {
     B.template Add<TFLEIntXY>(
-        "size", [](T& t) { return TIntXY{t.GetWidth(), t.GetHeight()}; },
+        "size",
+        [](T& t) {
+          return TIntXY{t.GetWidth(), t.GetHeight()};
+        },
         [](T& t, const TIntXY& v) {
           t.SetWidth(v.X);
           t.SetHeight(v.Y);
         });
   }
   void Font() {
-    B.template Add<TFLEFont>("font", [](T& t) { return t.GetFont(); }, [](T& t, const TFontData& f) { t.SetFont(f); });
+    B.template Add<TFLEFont>(
+        "font", [](T& t) { return t.GetFont(); }, [](T& t, const TFontData& f) { t.SetFont(f); });
   }
   void Colours() {
-    B.template Add<TFLEColor>("bckGndColor", [](T& t) { return t.GetBackColor(); }, [](T& t, uint32_t c) { t.SetBackColor(c); });
-    B.template Add<TFLEColor>("frameColor", [](T& t) { return t.GetFrameColor(); }, [](T& t, uint32_t c) { t.SetFrameColor(c); });
+    B.template Add<TFLEColor>(
+        "bckGndColor", [](T& t) { return t.GetBackColor(); },
+        [](T& t, uint32_t c) { t.SetBackColor(c); });
+    B.template Add<TFLEColor>(
+        "frameColor", [](T& t) { return t.GetFrameColor(); },
+        [](T& t, uint32_t c) { t.SetFrameColor(c); });
   }
   void FrameWidth() {
-    B.template Add<TFLEInteger>("framewidth", [](T& t) { return t.GetFrameWidth(); }, [](T& t, int32_t v) { t.SetFrameWidth(v); });
+    B.template Add<TFLEInteger>(
+        "framewidth", [](T& t) { return t.GetFrameWidth(); },
+        [](T& t, int32_t v) { t.SetFrameWidth(v); });
   }
   void ShowAnim() {
-    B.template Add<TFLEBool>("showAnim", [](T& t) { return t.GetSendAnimation(); }, [](T& t, bool v) { t.SetSendAnimation(v); });
+    B.template Add<TFLEBool>(
+        "showAnim", [](T& t) { return t.GetSendAnimation(); },
+        [](T& t, bool v) { t.SetSendAnimation(v); });
   }
   template <auto Get, auto Put>
   void Bool(const char* key) {
@@ -57,7 +78,8 @@ struct TIXKeys {
   void Int(const char* key) {
     B.template Bind<TFLEInteger, Get, Put>(key);
   }
-  void String(const char* key, std::function<std::string(T&)> get, std::function<void(T&, const std::string&)> put) {
+  void String(const char* key, std::function<std::string(T&)> get,
+              std::function<void(T&, const std::string&)> put) {
     B.template Add<TFLEString>(key, std::move(get), std::move(put));
   }
 };

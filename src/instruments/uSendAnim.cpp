@@ -6,10 +6,14 @@ namespace tessaro {
 
 uint32_t TAnim::StyleColor(int style) {
   switch (style) {
-    case 1: return 0x008000;
-    case 2: return 0x00FFFF;
-    case 3: return 0x0000FF;
-    default: return 0xFFFFFF;
+    case 1:
+      return 0x008000;
+    case 2:
+      return 0x00FFFF;
+    case 3:
+      return 0x0000FF;
+    default:
+      return 0xFFFFFF;
   }
 }
 
@@ -18,7 +22,8 @@ TAnim* TAnim::Start(QWidget* control, int style, int height, int steps) {
   return new TAnim(control, style, height, steps);
 }
 
-TAnim::TAnim(QWidget* control, int style, int height, int steps) : QObject(control), StepsTotal(steps) {
+TAnim::TAnim(QWidget* control, int style, int height, int steps)
+    : QObject(control), StepsTotal(steps) {
   FBar = new QWidget(control);
   FBar->setObjectName("SendAnimBar");
   FBar->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -20,37 +20,68 @@ namespace {
 
 speed_t BaudConstant(int baud) {
   switch (baud) {
-    case 50: return B50;
-    case 75: return B75;
-    case 110: return B110;
-    case 134: return B134;
-    case 150: return B150;
-    case 200: return B200;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 1800: return B1800;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 500000: return B500000;
-    case 576000: return B576000;
-    case 921600: return B921600;
-    case 1000000: return B1000000;
-    case 1152000: return B1152000;
-    case 1500000: return B1500000;
-    case 2000000: return B2000000;
-    case 2500000: return B2500000;
-    case 3000000: return B3000000;
-    case 3500000: return B3500000;
-    case 4000000: return B4000000;
-    default: return B0;
+    case 50:
+      return B50;
+    case 75:
+      return B75;
+    case 110:
+      return B110;
+    case 134:
+      return B134;
+    case 150:
+      return B150;
+    case 200:
+      return B200;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 1800:
+      return B1800;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+    case 460800:
+      return B460800;
+    case 500000:
+      return B500000;
+    case 576000:
+      return B576000;
+    case 921600:
+      return B921600;
+    case 1000000:
+      return B1000000;
+    case 1152000:
+      return B1152000;
+    case 1500000:
+      return B1500000;
+    case 2000000:
+      return B2000000;
+    case 2500000:
+      return B2500000;
+    case 3000000:
+      return B3000000;
+    case 3500000:
+      return B3500000;
+    case 4000000:
+      return B4000000;
+    default:
+      return B0;
   }
 }
 
@@ -70,11 +101,20 @@ termios MakeLineAttributes(const termios& current, const TComSettings& s, bool& 
   t.c_cflag |= CREAD | CLOCAL;
   t.c_cflag |= s.DataBits == 7 ? CS7 : CS8;
   switch (s.Parity) {
-    case 'E': t.c_cflag |= PARENB; break;
-    case 'O': t.c_cflag |= PARENB | PARODD; break;
-    case 'M': t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case 'S': t.c_cflag |= PARENB | CMSPAR; break;
-    default: break;
+    case 'E':
+      t.c_cflag |= PARENB;
+      break;
+    case 'O':
+      t.c_cflag |= PARENB | PARODD;
+      break;
+    case 'M':
+      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case 'S':
+      t.c_cflag |= PARENB | CMSPAR;
+      break;
+    default:
+      break;
   }
   if (s.StopBits == 2) t.c_cflag |= CSTOPB;
   t.c_cc[VMIN] = 1;
@@ -106,7 +146,9 @@ TComSettings LineSettingsOf(const termios& t) {
 
 TComPort::TComPort() = default;
 
-TComPort::~TComPort() { Disconnect(); }
+TComPort::~TComPort() {
+  Disconnect();
+}
 
 void TComPort::SetBaud(int v) {
   if (v < 0) v = -v;
@@ -119,7 +161,9 @@ void TComPort::SetParity(const std::string& v) {
   Settings.Parity = (c == 'E' || c == 'O' || c == 'M' || c == 'S') ? c : 'N';
 }
 
-std::string TComPort::Summary() const { return Device + " | " + std::to_string(Settings.Baud); }
+std::string TComPort::Summary() const {
+  return Device + " | " + std::to_string(Settings.Baud);
+}
 
 void TComPort::Connect() {
   if (IsConnected()) return;
@@ -166,10 +210,13 @@ void TComPort::Connect() {
   TIXPort::Connect();
 }
 
-void TComPort::StartReceiving() { StartReceiveThread(); }
+void TComPort::StartReceiving() {
+  StartReceiveThread();
+}
 
-void TComPort::Disconnect() { StopAndClose(); }
-
+void TComPort::Disconnect() {
+  StopAndClose();
+}
 
 bool TComPort::ConnectionLost() {
   TTerminal* router = TPortList::Instance().Router();
@@ -249,7 +296,8 @@ void TComPort::SendText(std::string_view text) {
       if (now >= deadline) return;
       pollfd p{Fd, POLLOUT, 0};
       int ms = static_cast<int>(
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count()) + 1;
+                   std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count()) +
+               1;
       ::poll(&p, 1, ms);
       continue;
     }
@@ -284,6 +332,8 @@ TFLSet& ComPortSection() {
   return set;
 }
 
-TFLItem TComPort::FileItem() { return {&ComPortSection(), static_cast<void*>(this), false}; }
+TFLItem TComPort::FileItem() {
+  return {&ComPortSection(), static_cast<void*>(this), false};
+}
 
 }  // namespace tessaro

@@ -14,7 +14,8 @@ namespace tessaro {
 std::vector<std::string> DefaultSerialDevices() {
   std::vector<std::string> out;
   for (const char* prefix : {"/dev/ttyUSB", "/dev/ttyS", "/dev/ttyACM"})
-    for (int i = 0; i < 5; ++i) out.push_back(prefix + std::to_string(i));
+    for (int i = 0; i < 5; ++i)
+      out.push_back(prefix + std::to_string(i));
   return out;
 }
 

@@ -8,9 +8,13 @@
 
 namespace tessaro {
 
-TIXPort::TIXPort() { TPortList::Instance().Add(this); }
+TIXPort::TIXPort() {
+  TPortList::Instance().Add(this);
+}
 
-TIXPort::~TIXPort() { TPortList::Instance().Remove(this); }
+TIXPort::~TIXPort() {
+  TPortList::Instance().Remove(this);
+}
 
 void TIXPort::Connect() {
   if (!IsConnected()) Disconnect();
@@ -23,7 +27,8 @@ void TIXPort::EchoToTerminal(const char* data, size_t n) {
   if (!ShowInTerminal.load(std::memory_order_relaxed)) return;
   TTerminalSink* t = TPortList::Instance().TerminalSink();
   if (!t) return;
-  for (size_t i = 0; i < n; ++i) t->AddCharacter(data[i]);
+  for (size_t i = 0; i < n; ++i)
+    t->AddCharacter(data[i]);
 }
 
 void TIXPort::Deliver(TTerminal* router, TIXPort* port, std::string_view frame, bool notify) {
@@ -62,7 +67,8 @@ bool TPortList::ConnectAll() {
 }
 
 void TPortList::DisconnectAll() {
-  for (TIXPort* p : List) p->Disconnect();
+  for (TIXPort* p : List)
+    p->Disconnect();
 }
 
 void TPortList::StartAll() {
@@ -114,7 +120,8 @@ bool TPortList::CanSend(int channel) const {
 }
 
 void TPortList::SelectTerminalInterface(int n) {
-  for (int i = 0; i < Count(); ++i) List[static_cast<size_t>(i)]->ShowInTerminal.store(i + 1 == n);
+  for (int i = 0; i < Count(); ++i)
+    List[static_cast<size_t>(i)]->ShowInTerminal.store(i + 1 == n);
 }
 
 void TPortList::ConnectionTest(bool systemConnected) {
@@ -131,7 +138,8 @@ void TPortList::ConnectionTest(bool systemConnected) {
 
 void TPortList::RemoveAll() {
   // The destructor takes an interface off the list; the concrete destructors close it.
-  while (!List.empty()) delete List.back();
+  while (!List.empty())
+    delete List.back();
 }
 
 bool TPortList::SkipControlChar(char c, char lastStored) {

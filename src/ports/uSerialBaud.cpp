@@ -15,7 +15,8 @@ bool SetLineWithBaud(int fd, const TLineFlags& f, int baud) {
   t.c_lflag = f.Lflag;
   t.c_cflag = f.Cflag & ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
   t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
-  for (int i = 0; i < f.CcCount && i < NCCS; ++i) t.c_cc[i] = f.Cc[i];
+  for (int i = 0; i < f.CcCount && i < NCCS; ++i)
+    t.c_cc[i] = f.Cc[i];
   t.c_ispeed = static_cast<speed_t>(baud);
   t.c_ospeed = static_cast<speed_t>(baud);
   return ioctl(fd, TCSETS2, &t) == 0;

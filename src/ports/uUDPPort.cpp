@@ -32,8 +32,10 @@ constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
 
 std::string Trimmed(const std::string& s) {
   size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+    ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+    --e;
   return s.substr(b, e - b);
 }
 
@@ -70,9 +72,13 @@ bool Resolve(const std::string& host, const std::string& port, sockaddr_in& out,
 
 TUDPPort::TUDPPort() = default;
 
-TUDPPort::~TUDPPort() { Disconnect(); }
+TUDPPort::~TUDPPort() {
+  Disconnect();
+}
 
-std::string TUDPPort::Summary() const { return "UDP " + RemoteIp + " /" + RemotePort; }
+std::string TUDPPort::Summary() const {
+  return "UDP " + RemoteIp + " /" + RemotePort;
+}
 
 void TUDPPort::Connect() {
   if (IsConnected()) {
@@ -113,7 +119,8 @@ void TUDPPort::Connect() {
         ErrorText = std::strerror(errno);
         ok = false;
       }
-      Trace(ok ? std::string("UDP:Connect erfolgreich") : "UDP:Connect fehlgeschlagen;" + ErrorText);
+      Trace(ok ? std::string("UDP:Connect erfolgreich")
+               : "UDP:Connect fehlgeschlagen;" + ErrorText);
     }
   }
   if (ok) {
@@ -125,10 +132,13 @@ void TUDPPort::Connect() {
   TIXPort::Connect();
 }
 
-void TUDPPort::StartReceiving() { StartReceiveThread(); }
+void TUDPPort::StartReceiving() {
+  StartReceiveThread();
+}
 
-void TUDPPort::Disconnect() { StopAndClose(); }
-
+void TUDPPort::Disconnect() {
+  StopAndClose();
+}
 
 void TUDPPort::ReceiveLoop(int fd, int wake, TTerminal* router) {
   Trace("Thread started");
@@ -222,6 +232,8 @@ TFLSet& UdpPortSection() {
   return set;
 }
 
-TFLItem TUDPPort::FileItem() { return {&UdpPortSection(), static_cast<void*>(this), false}; }
+TFLItem TUDPPort::FileItem() {
+  return {&UdpPortSection(), static_cast<void*>(this), false};
+}
 
 }  // namespace tessaro

@@ -22,8 +22,10 @@ void GlobalInit() {
 
 std::string TrimBlanks(const std::string& s) {
   size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  while (b < e && (s[b] == ' ' || s[b] == '\t'))
+    ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+    --e;
   return s.substr(b, e - b);
 }
 
@@ -59,7 +61,9 @@ uint64_t TTimeoutThread::Arm(int ms) {
   return watch;
 }
 
-void TTimeoutThread::Disarm() { ArmedWatch.store(0); }
+void TTimeoutThread::Disarm() {
+  ArmedWatch.store(0);
+}
 
 void TTimeoutThread::Loop() {
   std::unique_lock<std::mutex> lk(Lock);
@@ -89,7 +93,9 @@ TURLPort::TURLPort() {
   Queue.OnOverflow = [] { Notifications.SendLoss.store(true, std::memory_order_relaxed); };
 }
 
-TURLPort::~TURLPort() { Disconnect(); }
+TURLPort::~TURLPort() {
+  Disconnect();
+}
 
 void TURLPort::AbortTransfer(uint64_t watch) {
   Aborts.fetch_add(1);
@@ -280,6 +286,8 @@ TFLSet& UrlPortSection() {
   return set;
 }
 
-TFLItem TURLPort::FileItem() { return {&UrlPortSection(), static_cast<void*>(this), false}; }
+TFLItem TURLPort::FileItem() {
+  return {&UrlPortSection(), static_cast<void*>(this), false};
+}
 
 }  // namespace tessaro

@@ -60,7 +60,7 @@ class TTimeoutThread {
   std::atomic<uint64_t> Deadline{0};
   std::atomic<uint64_t> ArmedWatch{0};  // 0: disarmed
   uint64_t Watches = 0;                 // the arming thread's counter
-  std::mutex Lock;  // for the wake-up only
+  std::mutex Lock;                      // for the wake-up only
   std::condition_variable Wake;
   bool Quit = false;
   std::thread Thread;

@@ -4,14 +4,16 @@
 
 namespace tessaro {
 
-TCompiler::TCompiler(TTerminal& terminal, TInstrumentWalk& walk, TInstrumentSet& set, QObject* context,
-                     std::function<void(int)> selectSheet)
+TCompiler::TCompiler(TTerminal& terminal, TInstrumentWalk& walk, TInstrumentSet& set,
+                     QObject* context, std::function<void(int)> selectSheet)
     : Term(terminal),
       Engine(std::make_unique<TFormulaEngine>(terminal, walk, &set, this)),
       Context(context),
       Select(std::move(selectSheet)) {}
 
-TCompiler::~TCompiler() { SetSheetSwitcher(nullptr); }
+TCompiler::~TCompiler() {
+  SetSheetSwitcher(nullptr);
+}
 
 void TCompiler::CompileAll() {
   if (Term.IsConnected()) return;
@@ -19,7 +21,9 @@ void TCompiler::CompileAll() {
   FPending = false;
 }
 
-void TCompiler::ResetMemory() { ResetAll(); }
+void TCompiler::ResetMemory() {
+  ResetAll();
+}
 
 void TCompiler::SheetsChanged(int current, int count) {
   Current.store(current);
@@ -29,7 +33,11 @@ void TCompiler::SheetsChanged(int current, int count) {
 void TCompiler::RequestSheet(int sheet) {
   // From a receive thread: the sheet is switched by the main thread.
   QMetaObject::invokeMethod(
-      Context, [this, sheet] { if (Select) Select(sheet - 1); }, Qt::QueuedConnection);
+      Context,
+      [this, sheet] {
+        if (Select) Select(sheet - 1);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace tessaro

@@ -47,9 +47,12 @@ void TIconButton::mouseReleaseEvent(QMouseEvent* e) {
 
 TRibbonButton::TColors TRibbonButton::LookColors(TLook look) {
   switch (look) {
-    case TLook::Hover: return {QColor(224, 241, 254), QColor(218, 239, 254), QColor(134, 168, 208)};
-    case TLook::Pressed: return {QColor(189, 226, 253), QColor(176, 220, 253), QColor(134, 168, 208)};
-    default: return {QColor(238, 238, 238), QColor(226, 226, 226), QColor(180, 180, 180)};
+    case TLook::Hover:
+      return {QColor(224, 241, 254), QColor(218, 239, 254), QColor(134, 168, 208)};
+    case TLook::Pressed:
+      return {QColor(189, 226, 253), QColor(176, 220, 253), QColor(134, 168, 208)};
+    default:
+      return {QColor(238, 238, 238), QColor(226, 226, 226), QColor(180, 180, 180)};
   }
 }
 
@@ -86,7 +89,8 @@ void TRibbonButton::paintEvent(QPaintEvent*) {
     textTop = 33;
   }
   p.setPen(Qt::black);
-  p.drawText(QRect(2, textTop, width() - 4, height() - textTop - 2), Qt::AlignCenter | Qt::TextWordWrap, FCaption);
+  p.drawText(QRect(2, textTop, width() - 4, height() - textTop - 2),
+             Qt::AlignCenter | Qt::TextWordWrap, FCaption);
 }
 
 void TRibbonButton::enterEvent(QEnterEvent*) {
@@ -163,7 +167,8 @@ QIcon MakeIcon(const QString& name) {
     p.drawLine(14, 14, 50, 50);
     p.drawLine(50, 14, 14, 50);
   } else if (name == "extras") {
-    for (int y : {18, 32, 46}) p.drawLine(14, y, 50, y);
+    for (int y : {18, 32, 46})
+      p.drawLine(14, y, 50, y);
   } else {
     p.drawEllipse(12, 12, 40, 40);
   }

@@ -10,7 +10,8 @@ namespace tessaro {
 class TIconButton : public QWidget {
   Q_OBJECT
  public:
-  explicit TIconButton(QWidget* parent, const QIcon& icon = QIcon(), const QString& hint = QString());
+  explicit TIconButton(QWidget* parent, const QIcon& icon = QIcon(),
+                       const QString& hint = QString());
   void SetIcon(const QIcon& icon);
   QColor Background() const { return Back; }
   bool Hovered() const { return Hover; }
@@ -41,7 +42,8 @@ class TRibbonButton : public QWidget {
   static TColors LookColors(TLook look);
   static QColor HighlightColor() { return QColor(0, 157, 217); }
 
-  explicit TRibbonButton(QWidget* parent, const QString& caption = QString(), const QIcon& icon = QIcon());
+  explicit TRibbonButton(QWidget* parent, const QString& caption = QString(),
+                         const QIcon& icon = QIcon());
   void SetCaption(const QString& c);
   QString Caption() const { return FCaption; }
   void SetIcon(const QIcon& icon);

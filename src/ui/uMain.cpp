@@ -4,9 +4,9 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
-#include <QShortcut>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 
@@ -27,8 +27,8 @@
 #include "ports/uURLPort.h"
 #include "ui/uCompiler.h"
 #include "ui/uCustomButtons.h"
-#include "ui/uQtBridge.h"
 #include "ui/uProject.h"
+#include "ui/uQtBridge.h"
 #include "ui/uRunSheet.h"
 #include "ui/uTabBar.h"
 #include "ui/uTabLeiste.h"
@@ -71,7 +71,7 @@ void Fill(QWidget* w, const QColor& c) {
 
 TMainForm::TMainForm()
     : FCompiler(std::make_unique<TCompiler>(FTerminal, FSheets, FInstruments, this,
-                                           [this](int i) { SelectSheet(i); })) {
+                                            [this](int i) { SelectSheet(i); })) {
   setWindowTitle("Tessaro");
   resize(974, 509);
   Fill(this, QColor(192, 192, 192));
@@ -162,7 +162,9 @@ void TMainForm::InitMainWindow() {
 }
 
 void TMainForm::SecondInit() {
-  GlobalSettings().OnProjectPath = [this](const std::string& dir) { FProject->DialogDirectory = Q(dir); };
+  GlobalSettings().OnProjectPath = [this](const std::string& dir) {
+    FProject->DialogDirectory = Q(dir);
+  };
   if (!SettingsFile.empty() && LoadSettings(SettingsFile)) {
     TStartActions start;
     start.NewProject = [this] { FProject->NewProject(); };
@@ -193,8 +195,8 @@ void TMainForm::SecondInit() {
 
 // ------------------------------------------------------------------ ribbon
 
-TRibbonButton* TMainForm::RibbonButton(QWidget* parent, int x, int y, const char* id, const char* german,
-                                       int w, int h) {
+TRibbonButton* TMainForm::RibbonButton(QWidget* parent, int x, int y, const char* id,
+                                       const char* german, int w, int h) {
   auto* b = new TRibbonButton(parent, ResText(id, german));
   b->setObjectName(QString::fromUtf8(id));
   b->setGeometry(x, y, w, h);
@@ -219,7 +221,9 @@ void TMainForm::BuildRibbon() {
     const char* Hint;
     int X;
   };
-  const Icon icons[] = {{"new", "Neu", 0}, {"open", "Öffnen", 30}, {"saveas", "Speichern unter...", 60},
+  const Icon icons[] = {{"new", "Neu", 0},
+                        {"open", "Öffnen", 30},
+                        {"saveas", "Speichern unter...", 60},
                         {"save", "Speichern", 90}};
   for (const Icon& i : icons) {
     auto* b = new TIconButton(Menue, MakeIcon(i.Name), QString::fromUtf8(i.Hint));
@@ -228,10 +232,14 @@ void TMainForm::BuildRibbon() {
     if (i.X > 0) Separator(Menue, i.X - 1, 3, 1, 23);
     QString name = i.Name;
     connect(b, &TIconButton::clicked, this, [this, name] {
-      if (name == "new") FProject->NewProject();
-      else if (name == "open") FProject->OpenProject();
-      else if (name == "saveas") FProject->SaveProjectAs();
-      else FProject->SaveCurrentProject();
+      if (name == "new")
+        FProject->NewProject();
+      else if (name == "open")
+        FProject->OpenProject();
+      else if (name == "saveas")
+        FProject->SaveProjectAs();
+      else
+        FProject->SaveCurrentProject();
     });
   }
   FModeTabs = new TTabBar(Menue, 5);
@@ -240,7 +248,8 @@ void TMainForm::BuildRibbon() {
                                                       {"ulangstrings.stabcons", "Konsole"},
                                                       {"ulangstrings.stabterm", "Terminal"},
                                                       {"ulangstrings.stabinterf", "Schnittstelle"}};
-  for (int i = 0; i < 5; ++i) FModeTabs->SetCaption(i, ResText(tabs[i].first, tabs[i].second));
+  for (int i = 0; i < 5; ++i)
+    FModeTabs->SetCaption(i, ResText(tabs[i].first, tabs[i].second));
   FModeTabs->OnChange = [this](TTabBar*) { MenuTabChange(); };
 
   ConnectStatus3 = new QWidget(Menue);
@@ -264,7 +273,8 @@ void TMainForm::BuildRibbon() {
   lang->addAction(QString::fromUtf8("中文"));
   ExtrasMenu->addAction(ResText("tmainform.menuitem_settings.caption", "Einstellungen"));
   ExtrasMenu->addAction(ResText("tmainform.menuitem_about.caption", "Über Tessaro"));
-  connect(IconButtonExtras, &TIconButton::clicked, this, [this] { OpenMenu(IconButtonExtras, ExtrasMenu, true); });
+  connect(IconButtonExtras, &TIconButton::clicked, this,
+          [this] { OpenMenu(IconButtonExtras, ExtrasMenu, true); });
 
   MenueBar = new QStackedWidget(Menue);
   MenueBar->setObjectName("MenueBar");
@@ -287,8 +297,8 @@ void TMainForm::BuildPages() {
   int x = 4;
   AddConnectGroup(run, x);
   QWidget* g = Group(run, x, ResText("tmainform.groupinstruments", "Instrumente"), 90);
-  connect(RibbonButton(g, 4, 10, "ulangstrings.sbuttonvalreset", "Werte löschen"), &TRibbonButton::clicked, this,
-          [this] { ValueResetClick(); });
+  connect(RibbonButton(g, 4, 10, "ulangstrings.sbuttonvalreset", "Werte löschen"),
+          &TRibbonButton::clicked, this, [this] { ValueResetClick(); });
 
   g = Group(run, x, ResText("tmainform.groupmanual", "Manuelle Befehle"), 250);
   SmallLabel(g, ResText("tmainform.labelrecv", "Eingang"), 4, 12, 60);
@@ -319,22 +329,27 @@ void TMainForm::BuildPages() {
   connect(sb, &QToolButton::clicked, this, [this] { SendSimulationClick(); });
 
   g = Group(run, x, ResText("tmainform.groupview", "Anzeige"), 120);
-  CheckBoxCompileState = new QCheckBox(ResText("tmainform.checkboxcompilestate.caption", "Kompilierstatus"), g);
+  CheckBoxCompileState =
+      new QCheckBox(ResText("tmainform.checkboxcompilestate.caption", "Kompilierstatus"), g);
   CheckBoxCompileState->setObjectName("CheckBoxCompileState");
   CheckBoxCompileState->setGeometry(6, 20, 110, 24);
   CheckBoxCompileState->setChecked(true);
-  connect(CheckBoxCompileState, &QCheckBox::toggled, this, [this](bool on) { CompileStateChange(on); });
+  connect(CheckBoxCompileState, &QCheckBox::toggled, this,
+          [this](bool on) { CompileStateChange(on); });
 
   g = Group(run, x, ResText("tmainform.groupscreen", "Ansicht"), 170);
-  connect(RibbonButton(g, 4, 10, "ulangstrings.sbuttonfullwindow", "Vollfenster"), &TRibbonButton::clicked, this,
-          [this] { FViewMode.EnterFullWindow(); });
-  connect(RibbonButton(g, 86, 10, "ulangstrings.sbuttonfullscreen", "Vollbild"), &TRibbonButton::clicked, this,
-          [this] { FViewMode.EnterFullScreen(); });
+  connect(RibbonButton(g, 4, 10, "ulangstrings.sbuttonfullwindow", "Vollfenster"),
+          &TRibbonButton::clicked, this, [this] { FViewMode.EnterFullWindow(); });
+  connect(RibbonButton(g, 86, 10, "ulangstrings.sbuttonfullscreen", "Vollbild"),
+          &TRibbonButton::clicked, this, [this] { FViewMode.EnterFullScreen(); });
 
   g = Group(run, x, ResText("tmainform.groupnotify", "Meldungen"), 160);
-  LabelNotifyRecvLoss = SmallLabel(g, ResText("tmainform.labelnotifyrecvloss", "Paketverlust (Empfang)"), 6, 8, 150);
-  LabelNotifySendLoss = SmallLabel(g, ResText("tmainform.labelnotifysendloss", "Paketverlust (Senden)"), 6, 28, 150);
-  LabelNotifyConnLost = SmallLabel(g, ResText("tmainform.labelnotifyconnlost", "Verbindungsabbruch"), 6, 48, 150);
+  LabelNotifyRecvLoss =
+      SmallLabel(g, ResText("tmainform.labelnotifyrecvloss", "Paketverlust (Empfang)"), 6, 8, 150);
+  LabelNotifySendLoss =
+      SmallLabel(g, ResText("tmainform.labelnotifysendloss", "Paketverlust (Senden)"), 6, 28, 150);
+  LabelNotifyConnLost =
+      SmallLabel(g, ResText("tmainform.labelnotifyconnlost", "Verbindungsabbruch"), 6, 48, 150);
   LabelNotifyRecvLoss->setObjectName("LabelNotifyRecvLoss");
   LabelNotifySendLoss->setObjectName("LabelNotifySendLoss");
   LabelNotifyConnLost->setObjectName("LabelNotifyConnLost");
@@ -364,20 +379,39 @@ void TMainForm::BuildPages() {
     std::vector<Item> Items;
   };
   const Menu menus[] = {
-      {"ulangstrings.sbuttoninstad", "Analog/Digital",
-       {{"Numerische Anzeige", "TIXNumericDisp"}, {"Numerische Ausgabe", "TIXNumericOut"},
-        {"Analoganzeige/-schieber", "TIXAnalogDisp"}, {"Balkenanzeige", "TIXBargraph"}}},
-      {"ulangstrings.sbuttoninstchart", "Diagramme", {{"Zeitdiagramm", "TIXTimeChart"}, {"XY-Diagramm", "TIXXYChart"}}},
-      {"ulangstrings.sbuttoninsttext", "Textinstrumente", {{"Fernanzeige", "TIXRemoteLabel"}, {"Zeichenausgabe", "TIXStringSend"}}},
-      {"ulangstrings.sbuttoninstswitches", "Schaltinstrumente", {{"Taster", "TIXButton"}, {"Schaltleiste", "TIXSwitch"}}},
-      {"ulangstrings.sbuttoninstopt", "Optische Instr.",
-       {{"LED-Anzeige", "TIXled"}, {"Blink-LED", "TIXBlinkLED"}, {"LED-Leiste", "TIXMultiLED"},
-        {"Bildanzeige", "TIXPicture"}, {"Tongeber", "TIXBeep"}}},
-      {"ulangstrings.sbuttoninstext", "Erweiterte Instr.",
-       {{"E/A-Kanal", "TIXInOut"}, {"Dateirekorder", "TIXFileRec"}, {"Getaktete Ausgabe", "TIXClock"},
+      {"ulangstrings.sbuttoninstad",
+       "Analog/Digital",
+       {{"Numerische Anzeige", "TIXNumericDisp"},
+        {"Numerische Ausgabe", "TIXNumericOut"},
+        {"Analoganzeige/-schieber", "TIXAnalogDisp"},
+        {"Balkenanzeige", "TIXBargraph"}}},
+      {"ulangstrings.sbuttoninstchart",
+       "Diagramme",
+       {{"Zeitdiagramm", "TIXTimeChart"}, {"XY-Diagramm", "TIXXYChart"}}},
+      {"ulangstrings.sbuttoninsttext",
+       "Textinstrumente",
+       {{"Fernanzeige", "TIXRemoteLabel"}, {"Zeichenausgabe", "TIXStringSend"}}},
+      {"ulangstrings.sbuttoninstswitches",
+       "Schaltinstrumente",
+       {{"Taster", "TIXButton"}, {"Schaltleiste", "TIXSwitch"}}},
+      {"ulangstrings.sbuttoninstopt",
+       "Optische Instr.",
+       {{"LED-Anzeige", "TIXled"},
+        {"Blink-LED", "TIXBlinkLED"},
+        {"LED-Leiste", "TIXMultiLED"},
+        {"Bildanzeige", "TIXPicture"},
+        {"Tongeber", "TIXBeep"}}},
+      {"ulangstrings.sbuttoninstext",
+       "Erweiterte Instr.",
+       {{"E/A-Kanal", "TIXInOut"},
+        {"Dateirekorder", "TIXFileRec"},
+        {"Getaktete Ausgabe", "TIXClock"},
         {"Lookup-Tabelle", "TIXLUT"}}},
-      {"ulangstrings.sbuttoninstbmp", "Bitmap-Instr.",
-       {{"Taster", "TIXBmpButton"}, {"Schalter", "TIXBmpSwitch"}, {"Schieberegler", "TIXBmpSlider"}}},
+      {"ulangstrings.sbuttoninstbmp",
+       "Bitmap-Instr.",
+       {{"Taster", "TIXBmpButton"},
+        {"Schalter", "TIXBmpSwitch"},
+        {"Schieberegler", "TIXBmpSlider"}}},
   };
   int bx = 4;
   for (const Menu& m : menus) {
@@ -402,7 +436,8 @@ void TMainForm::BuildPages() {
   cons->setObjectName("PageConsole");
   x = 4;
   g = Group(cons, x, ResText("tmainform.groupaction", "Aktion"), 140);
-  (new QCheckBox(ResText("tmainform.checkboxconsole", "Konsole aktiv"), g))->setGeometry(6, 8, 130, 24);
+  (new QCheckBox(ResText("tmainform.checkboxconsole", "Konsole aktiv"), g))
+      ->setGeometry(6, 8, 130, 24);
   RibbonButton(g, 6, 34, "ulangstrings.sbuttonclear", "Anzeige Löschen", 120, 30);
   AddConnectGroup(cons, x);
 
@@ -410,7 +445,8 @@ void TMainForm::BuildPages() {
   term->setObjectName("PageTerm");
   x = 4;
   g = Group(term, x, ResText("tmainform.groupaction", "Aktion"), 140);
-  (new QCheckBox(ResText("tmainform.checkboxterminal", "Terminal aktiv"), g))->setGeometry(6, 8, 130, 24);
+  (new QCheckBox(ResText("tmainform.checkboxterminal", "Terminal aktiv"), g))
+      ->setGeometry(6, 8, 130, 24);
   RibbonButton(g, 6, 34, "ulangstrings.sbuttonclear", "Anzeige Löschen", 120, 30);
   AddConnectGroup(term, x);
 
@@ -424,10 +460,11 @@ void TMainForm::BuildPages() {
   RibbonButton(g, 86, 6, "ulangstrings.sbitbtnudp", "UDP-Verbindung", 78, 60);
   RibbonButton(g, 168, 6, "ulangstrings.sbitbtnurl", "URL-Anfrage", 78, 60);
   g = Group(intf, x, ResText("tmainform.grouptool", "Hilfsmittel"), 100);
-  connect(RibbonButton(g, 4, 10, "ulangstrings.sbuttontest", "Verbindungstest", 90), &TRibbonButton::clicked, this,
-          [] { TPortList::Instance().ConnectionTest(false); });
+  connect(RibbonButton(g, 4, 10, "ulangstrings.sbuttontest", "Verbindungstest", 90),
+          &TRibbonButton::clicked, this, [] { TPortList::Instance().ConnectionTest(false); });
 
-  for (QWidget* p : {run, edit, cons, term, intf}) MenueBar->addWidget(p);
+  for (QWidget* p : {run, edit, cons, term, intf})
+    MenueBar->addWidget(p);
 }
 
 void TMainForm::BuildViewBars() {
@@ -483,10 +520,13 @@ void TMainForm::LayoutWindow() {
   MenueBar->setGeometry(0, StripHeight, w, PageHeight);
   int top = Menue->isHidden() ? 0 : RibbonHeight;
   Panel1->setGeometry(0, top, w, qMax(0, h - top));
-  for (QWidget* c : {static_cast<QWidget*>(FRunSheet), FInterfaceSheet, FTerminalSheet, FConsoleSheet})
+  for (QWidget* c :
+       {static_cast<QWidget*>(FRunSheet), FInterfaceSheet, FTerminalSheet, FConsoleSheet})
     if (c) c->setGeometry(0, 0, Panel1->width(), Panel1->height());
-  if (PanelProperties) PanelProperties->setGeometry(w - 400, RibbonHeight, 400, qMax(0, h - RibbonHeight));
-  if (PanelChannelArea) PanelChannelArea->setGeometry(w - 400, RibbonHeight, 400, qMax(0, h - RibbonHeight));
+  if (PanelProperties)
+    PanelProperties->setGeometry(w - 400, RibbonHeight, 400, qMax(0, h - RibbonHeight));
+  if (PanelChannelArea)
+    PanelChannelArea->setGeometry(w - 400, RibbonHeight, 400, qMax(0, h - RibbonHeight));
   if (FullWindowMenu) FullWindowMenu->move(w - FullWindowMenu->width(), 0);
   if (FullScreenMenu) FullScreenMenu->move(w - FullScreenMenu->width(), 0);
 }
@@ -511,7 +551,8 @@ void TMainForm::MoveAliveTo(QWidget* parent, int x, int y) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && (watched == EditSimulateRecv || watched == EditSimulateSend)) {
+  if (event->type() == QEvent::KeyPress &&
+      (watched == EditSimulateRecv || watched == EditSimulateSend)) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
       if (watched == EditSimulateRecv)
@@ -526,9 +567,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 // ------------------------------------------------------------------ modes
 
-int TMainForm::Mode() const { return FModeTabs->Current(); }
+int TMainForm::Mode() const {
+  return FModeTabs->Current();
+}
 
-void TMainForm::SetMode(int index) { FModeTabs->SetMode(index); }
+void TMainForm::SetMode(int index) {
+  FModeTabs->SetMode(index);
+}
 
 void TMainForm::MenuTabChange() {
   const int tab = FModeTabs->Current();
@@ -538,7 +583,9 @@ void TMainForm::MenuTabChange() {
     PanelChannelArea->hide();
   };
   auto only = [this](QWidget* shown) {
-    for (QWidget* w : {static_cast<QWidget*>(FRunSheet), FInterfaceSheet, FTerminalSheet, FConsoleSheet}) w->setVisible(w == shown);
+    for (QWidget* w :
+         {static_cast<QWidget*>(FRunSheet), FInterfaceSheet, FTerminalSheet, FConsoleSheet})
+      w->setVisible(w == shown);
   };
   switch (tab) {
     case mdRun:
@@ -594,7 +641,8 @@ void TMainForm::ShowCompileState() {
   FCompileStateShown = true;
   FInstruments.ShowCompileState();
   for (TSheet* s : FSheets.Sheets)
-    for (TIXElement* e : s->Instruments()) e->SetEditAppearance();
+    for (TIXElement* e : s->Instruments())
+      e->SetEditAppearance();
 }
 
 void TMainForm::HideCompileState() {
@@ -638,7 +686,9 @@ void TMainForm::ValueResetClick() {
     ShowNotification(n, false);
 }
 
-void TMainForm::SelectSheet(int index) { FRunSheet->SelectSheet(index); }
+void TMainForm::SelectSheet(int index) {
+  FRunSheet->SelectSheet(index);
+}
 
 QWidget* TMainForm::AddInstrument(const QString& className) {
   TSheet* sheet = FSheets.CurrentSheet();
@@ -668,7 +718,9 @@ void TMainForm::ShowConnectState(TConnectState state) {
   Alive->setVisible(state == TConnectState::Connected);
 }
 
-void TMainForm::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void TMainForm::ProcessPendingEvents() {
+  QCoreApplication::processEvents();
+}
 
 void TMainForm::SetBlinkTimerEnabled(bool on) {
   if (on)
@@ -691,9 +743,12 @@ void TMainForm::SetAlive(bool phaseOn) {
 
 QLabel* TMainForm::NotificationLabel(TNotification n) const {
   switch (n) {
-    case TNotification::SendLoss: return LabelNotifySendLoss;
-    case TNotification::ReceiveLoss: return LabelNotifyRecvLoss;
-    default: return LabelNotifyConnLost;
+    case TNotification::SendLoss:
+      return LabelNotifySendLoss;
+    case TNotification::ReceiveLoss:
+      return LabelNotifyRecvLoss;
+    default:
+      return LabelNotifyConnLost;
   }
 }
 

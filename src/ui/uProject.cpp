@@ -45,17 +45,26 @@ TFLSet& TProject::GeneralSection() {
   static TFLSet set("IXGENERAL", [] { return static_cast<void*>(gProject); });
   static const bool bound = [] {
     TFLBinder<T> b(set);
-    b.Add<TFLEString>("version", [](T&) { return std::string("V1.0"); }, [](T&, const std::string&) {});
-    b.Add<TFLEBool>("showCompileState", [](T& t) { return t.Form.CompileStateBox()->isChecked(); },
-                    [](T& t, bool v) { t.Form.CompileStateBox()->setChecked(v); });
-    b.Add<TFLEBool>("consoleActive", [](T& t) { return t.Console.Active; }, [](T& t, bool v) { t.Console.Active = v; });
-    b.Add<TFLEBool>("consoleRecActive", [](T& t) { return t.Console.Recording; },
-                    [](T& t, bool v) { t.Console.Recording = v; });
-    b.Add<TFLEString>("consoleRecFile", [](T& t) { return t.Console.RecFile; },
-                      [](T& t, const std::string& v) { t.Console.RecFile = v; });
-    b.Add<TFLEFont>("consoleFont", [](T& t) { return t.Console.Font; }, [](T& t, const TFontData& f) { t.Console.Font = f; });
-    b.Add<TFLEColor>("consoleBackColor", [](T& t) { return t.Console.BackColor; },
-                     [](T& t, uint32_t c) { t.Console.BackColor = c; });
+    b.Add<TFLEString>(
+        "version", [](T&) { return std::string("V1.0"); }, [](T&, const std::string&) {});
+    b.Add<TFLEBool>(
+        "showCompileState", [](T& t) { return t.Form.CompileStateBox()->isChecked(); },
+        [](T& t, bool v) { t.Form.CompileStateBox()->setChecked(v); });
+    b.Add<TFLEBool>(
+        "consoleActive", [](T& t) { return t.Console.Active; },
+        [](T& t, bool v) { t.Console.Active = v; });
+    b.Add<TFLEBool>(
+        "consoleRecActive", [](T& t) { return t.Console.Recording; },
+        [](T& t, bool v) { t.Console.Recording = v; });
+    b.Add<TFLEString>(
+        "consoleRecFile", [](T& t) { return t.Console.RecFile; },
+        [](T& t, const std::string& v) { t.Console.RecFile = v; });
+    b.Add<TFLEFont>(
+        "consoleFont", [](T& t) { return t.Console.Font; },
+        [](T& t, const TFontData& f) { t.Console.Font = f; });
+    b.Add<TFLEColor>(
+        "consoleBackColor", [](T& t) { return t.Console.BackColor; },
+        [](T& t, uint32_t c) { t.Console.BackColor = c; });
     return true;
   }();
   (void)bound;
@@ -65,26 +74,35 @@ TFLSet& TProject::GeneralSection() {
 TFLSet& TProject::SheetSection() {
   using T = TSheet;
   static TFLSet set("IXSHEET", [] {
-    return gProject ? static_cast<void*>(gProject->Form.RunSheet()->NextSheetForLoading()) : nullptr;
+    return gProject ? static_cast<void*>(gProject->Form.RunSheet()->NextSheetForLoading())
+                    : nullptr;
   });
   static const bool bound = [] {
     TFLBinder<T> b(set);
     auto run = [] { return gProject->Form.RunSheet(); };
-    b.Add<TFLEString>("name", [run](T& s) { return S(run()->GetSheetName(&s)); },
-                      [run](T& s, const std::string& v) { run()->SetSheetName(&s, Q(v)); });
+    b.Add<TFLEString>(
+        "name", [run](T& s) { return S(run()->GetSheetName(&s)); },
+        [run](T& s, const std::string& v) { run()->SetSheetName(&s, Q(v)); });
     // Stored relative to the project directory when the picture lies in it.
-    b.Add<TFLEString>("picFile", [](T& s) { return MakeRelative(S(s.Background.PictureFile())); },
-                      [](T& s, const std::string& v) { s.Background.SetPictureFile(Q(v)); });
-    b.AddEnum("picMode", {"stretch", "fixWidth", "fixHeight", "orig"}, [](T& s) { return s.Background.PictureMode(); },
-              [](T& s, int v) { s.Background.SetPictureMode(v); });
-    b.Add<TFLEInteger>("picWidth", [](T& s) { return s.Background.SizeRowWidth(); },
-                       [](T& s, int32_t v) { s.Background.SetSizeRowWidth(v); });
-    b.Add<TFLEInteger>("picHeight", [](T& s) { return s.Background.SizeRowHeight(); },
-                       [](T& s, int32_t v) { s.Background.SetSizeRowHeight(v); });
-    b.Add<TFLEColor>("bckColor", [](T& s) { return s.Background.RunColor(); },
-                     [](T& s, uint32_t c) { s.Background.SetRunColor(c); });
-    b.Add<TFLEColor>("editColor", [](T& s) { return s.Background.EditColor(); },
-                     [](T& s, uint32_t c) { s.Background.SetEditColor(c); });
+    b.Add<TFLEString>(
+        "picFile", [](T& s) { return MakeRelative(S(s.Background.PictureFile())); },
+        [](T& s, const std::string& v) { s.Background.SetPictureFile(Q(v)); });
+    b.AddEnum(
+        "picMode", {"stretch", "fixWidth", "fixHeight", "orig"},
+        [](T& s) { return s.Background.PictureMode(); },
+        [](T& s, int v) { s.Background.SetPictureMode(v); });
+    b.Add<TFLEInteger>(
+        "picWidth", [](T& s) { return s.Background.SizeRowWidth(); },
+        [](T& s, int32_t v) { s.Background.SetSizeRowWidth(v); });
+    b.Add<TFLEInteger>(
+        "picHeight", [](T& s) { return s.Background.SizeRowHeight(); },
+        [](T& s, int32_t v) { s.Background.SetSizeRowHeight(v); });
+    b.Add<TFLEColor>(
+        "bckColor", [](T& s) { return s.Background.RunColor(); },
+        [](T& s, uint32_t c) { s.Background.SetRunColor(c); });
+    b.Add<TFLEColor>(
+        "editColor", [](T& s) { return s.Background.EditColor(); },
+        [](T& s, uint32_t c) { s.Background.SetEditColor(c); });
     return true;
   }();
   (void)bound;
@@ -98,16 +116,25 @@ void TProject::RegisterSections() {
 
 // ------------------------------------------------------------------ walk
 
-TFLItem TProject::General() { return {&GeneralSection(), static_cast<void*>(this), false}; }
+TFLItem TProject::General() {
+  return {&GeneralSection(), static_cast<void*>(this), false};
+}
 
-int TProject::InterfaceCount() { return TPortList::Instance().Count(); }
+int TProject::InterfaceCount() {
+  return TPortList::Instance().Count();
+}
 
-TFLItem TProject::Interface(int i) { return TPortList::Instance().Ports()[static_cast<size_t>(i)]->FileItem(); }
+TFLItem TProject::Interface(int i) {
+  return TPortList::Instance().Ports()[static_cast<size_t>(i)]->FileItem();
+}
 
-int TProject::SheetCount() { return Form.Sheets().SheetCount(); }
+int TProject::SheetCount() {
+  return Form.Sheets().SheetCount();
+}
 
 TFLItem TProject::Sheet(int sheet) {
-  return {&SheetSection(), static_cast<void*>(Form.Sheets().Sheets[static_cast<size_t>(sheet)]), false};
+  return {&SheetSection(), static_cast<void*>(Form.Sheets().Sheets[static_cast<size_t>(sheet)]),
+          false};
 }
 
 int TProject::InstrumentCount(int sheet) {
@@ -115,12 +142,19 @@ int TProject::InstrumentCount(int sheet) {
 }
 
 TFLItem TProject::Instrument(int sheet, int i) {
-  return Form.Sheets().Sheets[static_cast<size_t>(sheet)]->Instruments()[static_cast<size_t>(i)]->FileItem();
+  return Form.Sheets()
+      .Sheets[static_cast<size_t>(sheet)]
+      ->Instruments()[static_cast<size_t>(i)]
+      ->FileItem();
 }
 
-void TProject::HidePropertyEditor() { Form.PropertyPanel()->hide(); }
+void TProject::HidePropertyEditor() {
+  Form.PropertyPanel()->hide();
+}
 
-void TProject::InternalError(std::string_view message) { ShowMessage(Q(message)); }
+void TProject::InternalError(std::string_view message) {
+  ShowMessage(Q(message));
+}
 
 // ------------------------------------------------------------------ commands
 
@@ -159,8 +193,9 @@ bool TProject::LoadProjectFile() {
 
 bool TProject::OpenProject() {
   QString file = AskOpenFile ? AskOpenFile()
-                             : QFileDialog::getOpenFileName(&Form, ResText("ufilehandling.sfileopen", "Öffnen"),
-                                                            DialogDirectory, "Tessaro Projekt (*.tess)");
+                             : QFileDialog::getOpenFileName(
+                                   &Form, ResText("ufilehandling.sfileopen", "Öffnen"),
+                                   DialogDirectory, "Tessaro Projekt (*.tess)");
   if (file.isEmpty()) return false;
   NewProject();
   SetProjectFile(S(file));
@@ -175,8 +210,9 @@ bool TProject::OpenProject() {
 
 bool TProject::SaveProjectAs() {
   QString file = AskSaveFile ? AskSaveFile()
-                             : QFileDialog::getSaveFileName(&Form, ResText("ufilehandling.sfilesave", "Speichern unter"),
-                                                            DialogDirectory, "Tessaro Projekt (*.tess)");
+                             : QFileDialog::getSaveFileName(
+                                   &Form, ResText("ufilehandling.sfilesave", "Speichern unter"),
+                                   DialogDirectory, "Tessaro Projekt (*.tess)");
   bool confirmed = !file.isEmpty();
   if (confirmed) {
     if (!file.contains('.')) file += ".tess";  // the default extension
@@ -185,7 +221,8 @@ bool TProject::SaveProjectAs() {
     bool ok = ProjectFileLoad().SaveProject(*this, ProjectFile());
     UpdateTitle(true);
     if (!ok)
-      ShowMessage(ResText("ufilehandling.sfilemsgsaveerror", "Fehler beim Speichern: Datei kann nicht geöffnet werden."));
+      ShowMessage(ResText("ufilehandling.sfilemsgsaveerror",
+                          "Fehler beim Speichern: Datei kann nicht geöffnet werden."));
   }
   Form.PropertyPanel()->hide();
   return confirmed;
@@ -197,12 +234,14 @@ void TProject::SaveCurrentProject() {
     return;
   }
   if (!ProjectFileLoad().SaveProject(*this, ProjectFile()))
-    ShowMessage(ResText("ufilehandling.sfilemsgsaveerror", "Fehler beim Speichern: Datei kann nicht geöffnet werden."));
+    ShowMessage(ResText("ufilehandling.sfilemsgsaveerror",
+                        "Fehler beim Speichern: Datei kann nicht geöffnet werden."));
   Form.PropertyPanel()->hide();
 }
 
 void TProject::UpdateTitle(bool withFile) {
-  TWindowTitle t = tessaro::UpdateTitle(withFile, S(ResText("ufilehandling.swindowtitle", "Tessaro")));
+  TWindowTitle t =
+      tessaro::UpdateTitle(withFile, S(ResText("ufilehandling.swindowtitle", "Tessaro")));
   QApplication::setApplicationName(Q(t.Application));
   Form.setWindowTitle(Q(t.Caption));
 }

@@ -2,6 +2,8 @@
 
 namespace tessaro {
 
-QString ResText(const char* /*id*/, const char* german) { return QString::fromUtf8(german); }
+QString ResText(const char* /*id*/, const char* german) {
+  return QString::fromUtf8(german);
+}
 
 }  // namespace tessaro

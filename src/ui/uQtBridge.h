@@ -19,8 +19,12 @@ inline uint32_t FromQColor(const QColor& c) {
   return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
          (static_cast<uint32_t>(c.blue()) << 16);
 }
-inline QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-inline std::string S(const QString& s) { return s.toStdString(); }
+inline QString Q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+inline std::string S(const QString& s) {
+  return s.toStdString();
+}
 
 // A user-visible text: identifier and German source text. The translation catalogues
 // are looked up here once the language switch exists.

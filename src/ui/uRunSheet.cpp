@@ -31,7 +31,8 @@ TRunSheet::TRunSheet(QWidget* parent, TSheetList& sheets) : QWidget(parent), FSh
 }
 
 TRunSheet::~TRunSheet() {
-  for (TSheet* s : FSheets.Sheets) s->DeleteAllInstruments();
+  for (TSheet* s : FSheets.Sheets)
+    s->DeleteAllInstruments();
   FSheets.Sheets.clear();  // the sheets themselves go with their parent
 }
 
@@ -111,7 +112,9 @@ void TRunSheet::SheetMove(int from, int to) {
   Notify();
 }
 
-void TRunSheet::SelectSheet(int index) { Strip->SetActive(index); }
+void TRunSheet::SelectSheet(int index) {
+  Strip->SetActive(index);
+}
 
 TSheet* TRunSheet::NextSheetForLoading() {
   if (FirstSheetUnused) {
@@ -144,7 +147,8 @@ void TRunSheet::SetRunAppearance() {
   QPalette p = palette();
   p.setColor(QPalette::Window, ToQColor(RunContainerColor));
   setPalette(p);
-  for (TSheet* s : FSheets.Sheets) s->SetRunAppearance();
+  for (TSheet* s : FSheets.Sheets)
+    s->SetRunAppearance();
   ApplyStripColour();
 }
 
@@ -153,12 +157,15 @@ void TRunSheet::SetEditAppearance() {
   QPalette p = palette();
   p.setColor(QPalette::Window, ToQColor(EditContainerColor));
   setPalette(p);
-  for (TSheet* s : FSheets.Sheets) s->SetEditAppearance();
+  for (TSheet* s : FSheets.Sheets)
+    s->SetEditAppearance();
   if (TSheet* c = CurrentSheet()) c->setFocus();
   ApplyStripColour();
 }
 
-void TRunSheet::SetEditingEnabled(bool on) { Strip->EditingEnabled = on; }
+void TRunSheet::SetEditingEnabled(bool on) {
+  Strip->EditingEnabled = on;
+}
 
 void TRunSheet::ResetToOneSheet() {
   if (TSheet* c = CurrentSheet()) c->SetShown(false);

@@ -13,9 +13,13 @@ namespace tessaro {
 
 TSheet::TSheet(QWidget* parent) : QWidget(parent) {}
 
-TSheet::~TSheet() { DeleteAllInstruments(); }
+TSheet::~TSheet() {
+  DeleteAllInstruments();
+}
 
-void TSheet::AddInstrument(TIXElement* e) { FInstruments.push_back(e); }
+void TSheet::AddInstrument(TIXElement* e) {
+  FInstruments.push_back(e);
+}
 
 void TSheet::RemoveInstrument(TIXElement* e) {
   FInstruments.erase(std::remove(FInstruments.begin(), FInstruments.end(), e), FInstruments.end());
@@ -51,7 +55,8 @@ void TSheet::SetBox(QWidget* box) {
 }
 
 bool TSheet::eventFilter(QObject* watched, QEvent* event) {
-  if (FBox && event->type() == QEvent::Resize && watched == static_cast<QScrollArea*>(FBox)->viewport())
+  if (FBox && event->type() == QEvent::Resize &&
+      watched == static_cast<QScrollArea*>(FBox)->viewport())
     FitContents();
   return QWidget::eventFilter(watched, event);
 }
@@ -63,14 +68,16 @@ void TSheet::SetShown(bool on) {
 
 void TSheet::SetRunAppearance() {
   InRun = true;
-  for (TIXElement* e : FInstruments) e->SetRunAppearance();
+  for (TIXElement* e : FInstruments)
+    e->SetRunAppearance();
   FitContents();
   update();
 }
 
 void TSheet::SetEditAppearance() {
   InRun = false;
-  for (TIXElement* e : FInstruments) e->SetEditAppearance();
+  for (TIXElement* e : FInstruments)
+    e->SetEditAppearance();
   FitContents();
   update();
 }
@@ -91,7 +98,8 @@ void TSheetList::ForEachInstrument(const std::function<void(TIXElementBase&)>& f
   for (TSheet* s : Sheets) {
     // Copy: a callback may not change the list, but be safe against it.
     std::vector<TIXElement*> list = s->Instruments();
-    for (TIXElement* e : list) fn(*e);
+    for (TIXElement* e : list)
+      fn(*e);
   }
 }
 

@@ -57,7 +57,9 @@ class TSheetList : public TInstrumentWalk {
   int Current = 0;
 
   TSheet* CurrentSheet() const {
-    return Current >= 0 && Current < static_cast<int>(Sheets.size()) ? Sheets[static_cast<size_t>(Current)] : nullptr;
+    return Current >= 0 && Current < static_cast<int>(Sheets.size())
+               ? Sheets[static_cast<size_t>(Current)]
+               : nullptr;
   }
   int SheetCount() const override { return static_cast<int>(Sheets.size()); }
   // Index of the sheet whose list holds the instrument, or -1.

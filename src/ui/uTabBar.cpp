@@ -66,7 +66,8 @@ void TTabBar::SetMode(int index) {
   FCurrent = index;
   Tabs[static_cast<size_t>(index)]->Active = true;
   Layout();
-  for (TTabElement* t : Tabs) t->update();
+  for (TTabElement* t : Tabs)
+    t->update();
   if (OnChange) OnChange(this);
 }
 

@@ -14,7 +14,8 @@ template <typename Buf, typename Read>
 std::vector<int> Drain(Buf& b, Read read) {
   std::vector<int> out;
   if (b.BeginRead())
-    while (b.Next()) out.push_back(read(b));
+    while (b.Next())
+      out.push_back(read(b));
   return out;
 }
 
@@ -22,7 +23,8 @@ TEST(FixedBuffer, DeliversCapacityMinusOneAndFiresOverflowForTheRest) {
   TStringBuffer b(4);
   int overflows = 0;
   b.OnOverflow = [&] { ++overflows; };
-  for (int i = 1; i <= 6; ++i) b.Push(std::to_string(i));
+  for (int i = 1; i <= 6; ++i)
+    b.Push(std::to_string(i));
   EXPECT_EQ(overflows, 3);
   std::vector<int> got = Drain(b, [](TStringBuffer& s) { return std::stoi(s.Read()); });
   EXPECT_EQ(got, (std::vector<int>{1, 2, 3}));
@@ -33,16 +35,19 @@ TEST(GrowingBuffer, SendQueueKeepsLimitPlusOne) {
   q.SetLimit(100);
   int overflows = 0;
   q.OnOverflow = [&] { ++overflows; };
-  for (int i = 1; i <= 103; ++i) q.Push("#1F1;", i);
+  for (int i = 1; i <= 103; ++i)
+    q.Push("#1F1;", i);
   EXPECT_EQ(overflows, 2);
   std::vector<int> got = Drain(q, [](TStringIntExtendBuffer& s) { return s.Read().Value; });
   ASSERT_EQ(got.size(), 101u);
-  for (int i = 0; i < 101; ++i) EXPECT_EQ(got[static_cast<size_t>(i)], i + 1);
+  for (int i = 0; i < 101; ++i)
+    EXPECT_EQ(got[static_cast<size_t>(i)], i + 1);
 }
 
 TEST(GrowingBuffer, UnlimitedGrowsInSteps) {
   TStringExtendBuffer b(3);
-  for (int i = 0; i < 50; ++i) b.Push(std::to_string(i));
+  for (int i = 0; i < 50; ++i)
+    b.Push(std::to_string(i));
   std::vector<int> got = Drain(b, [](TStringExtendBuffer& s) { return std::stoi(s.Read()); });
   ASSERT_EQ(got.size(), 50u);
   EXPECT_EQ(got.back(), 49);
@@ -113,7 +118,8 @@ TEST(Buffer, ProducersAndOneConsumerLoseNothingBelowTheLimit) {
   std::vector<std::thread> threads;
   for (int p = 0; p < Producers; ++p)
     threads.emplace_back([&, p] {
-      for (int i = 0; i < PerProducer; ++i) q.Push("#5F1;", p * PerProducer + i);
+      for (int i = 0; i < PerProducer; ++i)
+        q.Push("#5F1;", p * PerProducer + i);
       done.fetch_add(1);
     });
   std::vector<int> lastSeen(Producers, -1);
@@ -128,8 +134,10 @@ TEST(Buffer, ProducersAndOneConsumerLoseNothingBelowTheLimit) {
       ++received;
     }
   };
-  while (done.load() < Producers) drain();
-  for (auto& t : threads) t.join();
+  while (done.load() < Producers)
+    drain();
+  for (auto& t : threads)
+    t.join();
   drain();
   drain();
   EXPECT_EQ(received, Producers * PerProducer);

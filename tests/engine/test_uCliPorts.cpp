@@ -35,7 +35,8 @@ struct TChild {
     posix_spawn_file_actions_addclose(&fa, e[0]);
     args.insert(args.begin(), Cli);
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn(&Pid, Cli.c_str(), &fa, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&fa);
@@ -57,7 +58,8 @@ struct TChild {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (static_cast<size_t>(std::count(OutText.begin(), OutText.end(), '\n')) < lines) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      end - std::chrono::steady_clock::now()).count();
+                      end - std::chrono::steady_clock::now())
+                      .count();
       pollfd p{Out, POLLIN, 0};
       if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return false;
       char buf[4096];
@@ -75,8 +77,10 @@ struct TChild {
     Pid = -1;
     char buf[4096];
     ssize_t n;
-    while ((n = read(Err, buf, sizeof buf)) > 0) ErrText.append(buf, static_cast<size_t>(n));
-    while ((n = read(Out, buf, sizeof buf)) > 0) OutText.append(buf, static_cast<size_t>(n));
+    while ((n = read(Err, buf, sizeof buf)) > 0)
+      ErrText.append(buf, static_cast<size_t>(n));
+    while ((n = read(Out, buf, sizeof buf)) > 0)
+      OutText.append(buf, static_cast<size_t>(n));
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 };
@@ -156,15 +160,17 @@ TEST(CliPorts, SimulatorSendsTheFourSignalsOverTheListedChannels) {
   EXPECT_EQ(got[2], "#8F100;");
   EXPECT_EQ(got[3].substr(0, 3), "#9F");
   std::set<std::string> channels;
-  for (const auto& g : got) channels.insert(g.substr(0, g.find('F')));
+  for (const auto& g : got)
+    channels.insert(g.substr(0, g.find('F')));
   EXPECT_EQ(channels, (std::set<std::string>{"#3", "#7", "#8", "#9"}));
 }
 
 TEST(CliPorts, BadArgumentsGiveUsageAndStatusTwo) {
-  for (std::vector<std::string> args : {std::vector<std::string>{"send", "#1F1;"},
-                                        {"send", "--udp", "127.0.0.1:1", "--serial", "/dev/x", "#1F1;"},
-                                        {"simulate", "--udp", "127.0.0.1:1", "--channels", "5-2"},
-                                        {"monitor"}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"send", "#1F1;"},
+        {"send", "--udp", "127.0.0.1:1", "--serial", "/dev/x", "#1F1;"},
+        {"simulate", "--udp", "127.0.0.1:1", "--channels", "5-2"},
+        {"monitor"}}) {
     TChild c(args);
     EXPECT_EQ(c.Wait(), 2) << args[0];
     EXPECT_NE(c.ErrText.find("usage"), std::string::npos) << c.ErrText;

@@ -158,7 +158,8 @@ TEST_F(ComPortTest, FramesSpanningReadsWithPausesAreAssembled) {
   Pty.Write("3;#25STe");
   Pty.Write("st;/#7F9;");
   ASSERT_TRUE(WaitFor([&] { return View.CommandCount() == 3; }));
-  EXPECT_EQ(View.TakeCommands(), (std::vector<std::string>{"'#5F12,3;'", "'#25STest;'", "'#7F9;'"}));
+  EXPECT_EQ(View.TakeCommands(),
+            (std::vector<std::string>{"'#5F12,3;'", "'#25STest;'", "'#7F9;'"}));
   EXPECT_DOUBLE_EQ(Term.ChannelValue(5), 12.3);
   EXPECT_EQ(Term.ChannelText(25), "Test");
   EXPECT_DOUBLE_EQ(Term.ChannelValue(7), 9);
@@ -207,7 +208,7 @@ TEST_F(ComPortTest, SentCommandsGoOutAsWrittenAndAreNotHeldUpByReception) {
   std::string got = Pty.Read(5);
   auto took = std::chrono::steady_clock::now() - t0;
   EXPECT_TRUE(deliverable);
-  EXPECT_EQ(got, "#3F1;");  // nothing appended
+  EXPECT_EQ(got, "#3F1;");                          // nothing appended
   EXPECT_LT(took, std::chrono::milliseconds(500));  // generous: milliseconds in practice
   std::string all;
   for (int i = 0; i < 50; ++i) {
@@ -228,7 +229,8 @@ TEST_F(ComPortTest, GarbageFloodDoesNotStopReception) {
   }
   // Overlong frames and control characters in between.
   junk += "#1F" + std::string(400, '9') + ";";
-  for (size_t i = 0; i < junk.size(); i += 65536) Pty.Write(std::string_view(junk).substr(i, 65536));
+  for (size_t i = 0; i < junk.size(); i += 65536)
+    Pty.Write(std::string_view(junk).substr(i, 65536));
   Pty.Write("#8F4,5;");
   ASSERT_TRUE(WaitFor([&] { return Term.ChannelValue(8) == 4.5; }, 20000));
   EXPECT_DOUBLE_EQ(Term.ChannelValue(1), 0);

@@ -17,14 +17,12 @@ struct RealCase {
 
 TEST(TextToReal, AcceptsEitherMarkAndRejectsTheRest) {
   const RealCase cases[] = {
-      {"12,3", true, 12.3},     {"12.3", true, 12.3},     {" 12,3 ", true, 12.3},
-      {"-4.5E3", true, -4500},  {"+7", true, 7},          {"1e-2", true, 0.01},
-      {",5", true, 0.5},        {"5.", true, 5},          {"0", true, 0},
-      {"1.2.3", false, 0},      {"1.234,5", false, 0},    {"", false, 0},
-      {"   ", false, 0},        {"-", false, 0},          {"abc", false, 0},
-      {"1 2", false, 0},        {"+-5", false, 0},        {"1e", false, 0},
-      {"0x10", false, 0},       {"1e400", false, 0},      {"1e-400", true, 0},
-      {"12\r", true, 12},       {"1,5e2", true, 150},     {"e5", false, 0},
+      {"12,3", true, 12.3}, {"12.3", true, 12.3}, {" 12,3 ", true, 12.3}, {"-4.5E3", true, -4500},
+      {"+7", true, 7},      {"1e-2", true, 0.01}, {",5", true, 0.5},      {"5.", true, 5},
+      {"0", true, 0},       {"1.2.3", false, 0},  {"1.234,5", false, 0},  {"", false, 0},
+      {"   ", false, 0},    {"-", false, 0},      {"abc", false, 0},      {"1 2", false, 0},
+      {"+-5", false, 0},    {"1e", false, 0},     {"0x10", false, 0},     {"1e400", false, 0},
+      {"1e-400", true, 0},  {"12\r", true, 12},   {"1,5e2", true, 150},   {"e5", false, 0},
   };
   for (const RealCase& c : cases) {
     bool valid = !c.Valid;
@@ -97,10 +95,12 @@ TEST(StrToInt, StrictAndTolerantRules) {
     int Value;
   };
   const Case cases[] = {
-      {"007", true, true, 7},       {"-12", true, true, -12},     {"-", false, false, 0},
-      {"+5", false, true, 5},       {" 5", false, true, 5},       {"5 ", false, true, 5},
-      {"", false, false, 0},        {"12a", false, false, 0},     {"$FF", false, true, 255},
-      {"2147483647", true, true, 2147483647},                     {"2147483648", false, false, 0},
+      {"007", true, true, 7},          {"-12", true, true, -12},
+      {"-", false, false, 0},          {"+5", false, true, 5},
+      {" 5", false, true, 5},          {"5 ", false, true, 5},
+      {"", false, false, 0},           {"12a", false, false, 0},
+      {"$FF", false, true, 255},       {"2147483647", true, true, 2147483647},
+      {"2147483648", false, false, 0},
   };
   for (const Case& c : cases) {
     bool valid;
@@ -152,12 +152,13 @@ TEST(FormatDecimals, CutsPadsAndKeepsExponent) {
     const char* Result;
   };
   const Case cases[] = {
-      {"3.14159", 2, false, "3.14"}, {"3.1", 2, false, "3.1"},   {"3.1", 2, true, "3.10"},
+      {"3.14159", 2, false, "3.14"}, {"3.1", 2, false, "3.1"},      {"3.1", 2, true, "3.10"},
       {"2.5E3", 2, false, "2.5E3"},  {"2.567E3", 1, true, "2.5E3"}, {"5", 0, true, "5"},
-      {"3.7", 0, true, "3"},         {"3.7", 0, false, "3"},     {"5", 2, true, "5.00"},
+      {"3.7", 0, true, "3"},         {"3.7", 0, false, "3"},        {"5", 2, true, "5.00"},
       {"5", 2, false, "5"},          {"-0,125", 2, false, "-0,12"},
   };
-  for (const Case& c : cases) EXPECT_EQ(FormatDecimals(c.Text, c.Places, c.Fixed), c.Result) << c.Text;
+  for (const Case& c : cases)
+    EXPECT_EQ(FormatDecimals(c.Text, c.Places, c.Fixed), c.Result) << c.Text;
 }
 
 TEST(Rounding, HalfUpAndDecimalExponent) {

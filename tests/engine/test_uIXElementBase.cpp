@@ -148,7 +148,7 @@ TEST(IXElementBase, SendCommandOutcomes) {
   e.OutputChannel = 20;
   e.SendCommand(term, 1.5);  // disconnected
   EXPECT_EQ(e.ReadValue(), 1.5);
-  term.Connect();  // no interface at all: connected
+  term.Connect();            // no interface at all: connected
   e.SendCommand(term, 2.0);  // not compiled
   e.CompiledOk = true;
   e.SendCommand(term, 2.5);  // nowhere to go: not deliverable

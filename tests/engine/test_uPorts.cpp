@@ -9,8 +9,8 @@
 #include "ports/uComPort.h"
 #include "ports/uDeviceScan.h"
 #include "ports/uPorts.h"
-#include "ports/uURLPort.h"
 #include "ports/uUDPPort.h"
+#include "ports/uURLPort.h"
 #include "uPortTestKit.h"
 
 using namespace tessaro;
@@ -114,7 +114,7 @@ TEST_F(PortListTest, ConnectionTestShowsColoursAndClosesEverything) {
   EXPECT_EQ(gv.Shown, (std::vector<uint32_t>{0xFFFFFFFF, IndicatorConnected}));
   EXPECT_EQ(bv.Shown, (std::vector<uint32_t>{0xFFFFFFFF, IndicatorNotConnected}));
   EXPECT_FALSE(List.AnyConnected());
-  EXPECT_GE(events, 3);  // before, and after each interface
+  EXPECT_GE(events, 3);       // before, and after each interface
   List.ConnectionTest(true);  // not while the system is connected
   EXPECT_EQ(gv.Shown.size(), 2u);
 }
@@ -141,15 +141,16 @@ TEST(PortRouter, TheTerminalRegistersAsRouterAndLeavesOnDestruction) {
 
 std::vector<std::string> Keys(const TFLSet& set) {
   std::vector<std::string> k;
-  for (const auto& e : set.Entries()) k.push_back(e->Name);
+  for (const auto& e : set.Entries())
+    k.push_back(e->Name);
   return k;
 }
 
 TEST(PortSections, KeysInFileOrder) {
   EXPECT_EQ(ComPortSection().Name(), "IXCOMPORT");
   EXPECT_EQ(Keys(ComPortSection()),
-            (std::vector<std::string>{"disabled", "port", "baudrate", "databit", "parity", "stopbit",
-                                      "filterActive", "filterBounds"}));
+            (std::vector<std::string>{"disabled", "port", "baudrate", "databit", "parity",
+                                      "stopbit", "filterActive", "filterBounds"}));
   EXPECT_EQ(UdpPortSection().Name(), "IXUDPPORT");
   EXPECT_EQ(Keys(UdpPortSection()),
             (std::vector<std::string>{"disabled", "ip", "port", "clientIp", "clientPort",

@@ -137,7 +137,8 @@ class TerminalTest : public ::testing::Test {
   void TearDown() override {
     Term.Disconnect();
     TPortList::Instance().SetTerminalSink(nullptr);
-    for (auto* p : Ports) delete p;
+    for (auto* p : Ports)
+      delete p;
   }
   FakePort* AddPort(bool opens = true) {
     auto* p = new FakePort;
@@ -178,12 +179,15 @@ TEST_F(TerminalTest, ProcessCommandStoresValidCommandsAndIgnoresTheRest) {
     double Value;  // NAN: the command must change nothing
   };
   const Case cases[] = {
-      {"#5F12,3;", 5, 12.3},      {"#5F12.3;", 5, 12.3},   {"#05F1;", 5, 1},
-      {"#123F-4.5E3;", 123, -4500}, {"#999F2;", 999, 2},   {"#7F 3 ;", 7, 3},
-      {"#5F1.234,5;", 5, NAN},    {"#1000F1;", 100, NAN},  {"#5f1;", 5, NAN},
-      {"#5F;", 5, NAN},           {"#5F1", 5, NAN},        {"5F1;", 5, NAN},
-      {"#-5F1;", 5, NAN},         {"# 5F1;", 5, NAN},      {"#5X1;", 5, NAN},
-      {"#5Fabc;", 5, NAN},        {"#F1;", 1, NAN},
+      {"#5F12,3;", 5, 12.3},   {"#5F12.3;", 5, 12.3},
+      {"#05F1;", 5, 1},        {"#123F-4.5E3;", 123, -4500},
+      {"#999F2;", 999, 2},     {"#7F 3 ;", 7, 3},
+      {"#5F1.234,5;", 5, NAN}, {"#1000F1;", 100, NAN},
+      {"#5f1;", 5, NAN},       {"#5F;", 5, NAN},
+      {"#5F1", 5, NAN},        {"5F1;", 5, NAN},
+      {"#-5F1;", 5, NAN},      {"# 5F1;", 5, NAN},
+      {"#5X1;", 5, NAN},       {"#5Fabc;", 5, NAN},
+      {"#F1;", 1, NAN},
   };
   for (const Case& c : cases) {
     Term.Channel(c.Channel).Value.store(-1);
@@ -238,8 +242,8 @@ TEST_F(TerminalTest, FilterOfTheOriginatingInterfaceAppliesFromChannel50) {
   p->FilterActive.store(true);
   p->FilterMin.store(100);
   p->FilterMax.store(200);
-  const std::pair<const char*, int> cases[] = {{"#60F1;", 60}, {"#49F1;", 49}, {"#150F1;", 150},
-                                               {"#201F1;", 201}, {"#100F1;", 100}};
+  const std::pair<const char*, int> cases[] = {
+      {"#60F1;", 60}, {"#49F1;", 49}, {"#150F1;", 150}, {"#201F1;", 201}, {"#100F1;", 100}};
   const bool stored[] = {false, true, true, false, true};
   for (size_t i = 0; i < std::size(cases); ++i) {
     Term.Channel(cases[i].second).Value.store(0);
@@ -286,10 +290,10 @@ std::vector<std::string> FrameDatagrams(std::initializer_list<std::string_view> 
 using Frames = std::vector<std::string>;
 
 TEST(Framer, StreamRules) {
-  EXPECT_EQ(FrameStream({"#5F1#6F2;"}), (Frames{"#6F2;"}));  // second "#" restarts
+  EXPECT_EQ(FrameStream({"#5F1#6F2;"}), (Frames{"#6F2;"}));        // second "#" restarts
   EXPECT_EQ(FrameStream({"#5F", "12,3;"}), (Frames{"#5F12,3;"}));  // spans reads
   EXPECT_EQ(FrameStream({"x/#5F7;#6F1;"}), (Frames{"/#5F7;", "#6F1;"}));
-  EXPECT_EQ(FrameStream({"/", "#5F7;"}), (Frames{"/#5F7;"}));  // "/" from the previous read
+  EXPECT_EQ(FrameStream({"/", "#5F7;"}), (Frames{"/#5F7;"}));    // "/" from the previous read
   EXPECT_EQ(FrameStream({"#1SA\r\nB;"}), (Frames{"#1SA\rB;"}));  // LF after CR dropped
   EXPECT_EQ(FrameStream({"#1SA\nB\x01\t;"}), (Frames{"#1SA\nB;"}));
   EXPECT_EQ(FrameStream({"junk;#2F1;;"}), (Frames{"#2F1;"}));
@@ -311,7 +315,7 @@ TEST(Framer, LengthLimitIs255IncludingHashAndSemicolon) {
 
 TEST(Framer, DatagramsAreScannedOneByOne) {
   EXPECT_EQ(FrameDatagrams({"#5F1;#6F2;"}), (Frames{"#5F1;", "#6F2;"}));
-  EXPECT_EQ(FrameDatagrams({"#5F", "1;"}), (Frames{}));  // never continues
+  EXPECT_EQ(FrameDatagrams({"#5F", "1;"}), (Frames{}));          // never continues
   EXPECT_EQ(FrameDatagrams({"/", "#5F1;"}), (Frames{"#5F1;"}));  // start of datagram notifies
   std::string overflow = "#1S" + std::string(300, 'a') + ";x#2F1;";
   EXPECT_EQ(FrameDatagrams({overflow}), (Frames{}));  // rest discarded after overflow
@@ -323,7 +327,8 @@ TEST_F(TerminalTest, ConnectWithoutEnabledInterfacesSucceeds) {
   AddPort()->SetDisabled(true);
   Term.Connect();
   EXPECT_TRUE(Term.IsConnected());
-  EXPECT_EQ(Host.States, (std::vector<TConnectState>{TConnectState::Connecting, TConnectState::Connected}));
+  EXPECT_EQ(Host.States,
+            (std::vector<TConnectState>{TConnectState::Connecting, TConnectState::Connected}));
   EXPECT_TRUE(Host.Blink);
   EXPECT_TRUE(Host.Poll);
   EXPECT_EQ(Host.Compiles, 1);
@@ -405,7 +410,8 @@ TEST_F(TerminalTest, SendIsOnTheWireWellWithinTheTransmitPeriod) {
   bool d;
   Term.Send(1, "#1F1;", d);
   ASSERT_TRUE(WaitFor([&] { return p->SentCount() == 1; }));
-  auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
+  auto us =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
   EXPECT_LT(us.count(), 8000);  // woken at once, not at the next 10 ms period
 }
 
@@ -452,7 +458,8 @@ TEST_F(TerminalTest, DependencyMaintenance) {
 
 TEST_F(TerminalTest, SendQueueOverflowSetsSendLoss) {
   // No transmit thread drains the queue here: the 102nd entry is lost.
-  for (int i = 0; i < 101; ++i) Term.GetSendQueue().Push("#1F1;", 1);
+  for (int i = 0; i < 101; ++i)
+    Term.GetSendQueue().Push("#1F1;", 1);
   EXPECT_FALSE(Notifications.SendLoss.load());
   Term.GetSendQueue().Push("#1F1;", 1);
   EXPECT_TRUE(Notifications.SendLoss.load());
@@ -492,7 +499,8 @@ TEST_F(TerminalTest, ProducersSendWhileReceiversProcess) {
       (void)Term.ChannelValue(5);
     }
   });
-  for (auto& t : threads) t.join();
+  for (auto& t : threads)
+    t.join();
   reader.join();
   // Nothing is lost unless the queue overflowed, which the flag tells.
   EXPECT_TRUE(WaitFor([&] {

@@ -46,7 +46,8 @@ TEST(TickCount64, ConcurrentReadersSeeOneMonotonicCount) {
         last = v;
       }
     });
-  for (auto& t : threads) t.join();
+  for (auto& t : threads)
+    t.join();
   EXPECT_TRUE(ok.load());
   // 20000 reads from 0xFFFFF000 cross exactly one wrap.
   EXPECT_EQ(c.Read() >> 32, 1u);
@@ -93,7 +94,8 @@ TEST(CompareTimer, PauseKeepsElapsedTime) {
   int64_t resumed = seen[n];
   EXPECT_GE(resumed, atPause);        // continues, does not restart at 0
   EXPECT_LT(resumed, atPause + 200);  // and does not count the pause
-  for (size_t i = 1; i < seen.size(); ++i) EXPECT_GE(seen[i], seen[i - 1]);
+  for (size_t i = 1; i < seen.size(); ++i)
+    EXPECT_GE(seen[i], seen[i - 1]);
 }
 
 TEST(CompareTimer, SlowHandlerCatchesUp) {
@@ -105,7 +107,8 @@ TEST(CompareTimer, SlowHandlerCatchesUp) {
   t.SetRunning(true);
   while (calls.load() < 6 && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+  auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
   t.SetRunning(false);
   // Six calls need 60 ms of schedule; the overrun is made up without waiting.
   EXPECT_GE(calls.load(), 6);

@@ -101,9 +101,9 @@ class UDPPortTest : public ::testing::Test {
 
 TEST_F(UDPPortTest, EachDatagramIsFramedOnItsOwn) {
   ConnectSystem();
-  Datagram("#5F12,3;#25STest;");  // two commands, both in order
-  Datagram("xx#6F1");             // unterminated ...
-  Datagram("2;#7F1;");            // ... its continuation is no frame either, #7 is
+  Datagram("#5F12,3;#25STest;");            // two commands, both in order
+  Datagram("xx#6F1");                       // unterminated ...
+  Datagram("2;#7F1;");                      // ... its continuation is no frame either, #7 is
   Datagram("#8F" + std::string(300, '1'));  // overflow: the rest is not looked at
   Datagram(std::string(250, 'x') + "#9F1;");
   Sync();
@@ -146,8 +146,10 @@ TEST_F(UDPPortTest, EveryCommandIsOneDatagramAndLeavesAtOnce) {
   EXPECT_EQ(Peer.Receive(), "#5F1;");
   // Generous for a loaded machine; in practice well under a millisecond.
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
-  for (int i = 0; i < 100; ++i) Term.Send(7, "#7F" + std::to_string(i) + ";", deliverable);
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(Peer.Receive(), "#7F" + std::to_string(i) + ";");
+  for (int i = 0; i < 100; ++i)
+    Term.Send(7, "#7F" + std::to_string(i) + ";", deliverable);
+  for (int i = 0; i < 100; ++i)
+    ASSERT_EQ(Peer.Receive(), "#7F" + std::to_string(i) + ";");
   EXPECT_EQ(View.TakeSent().front(), "'#5F1;'");
 }
 
@@ -156,7 +158,8 @@ TEST_F(UDPPortTest, LargeAndGarbageDatagramsDoNotStopReception) {
   std::string big(65000, 'z');
   big.replace(big.size() - 8, 8, "#12F7,5;");
   Datagram(big);
-  for (int i = 0; i < 2000; ++i) Datagram(std::string(1 + i % 700, static_cast<char>(i % 256)));
+  for (int i = 0; i < 2000; ++i)
+    Datagram(std::string(1 + i % 700, static_cast<char>(i % 256)));
   Sync();
   EXPECT_DOUBLE_EQ(Term.ChannelValue(12), 7.5);
 }

@@ -209,7 +209,8 @@ TEST_F(URLPortTest, QueueOverflowLosesCommandsAndSetsSendLoss) {
   ASSERT_TRUE(Port->IsConnected());
   Port->SendText("#1Fsilent;");
   ASSERT_TRUE(WaitFor([&] { return Server.TakeBodies().size() == 1; }));
-  for (int i = 0; i < 99; ++i) Port->SendText("#2F1;");
+  for (int i = 0; i < 99; ++i)
+    Port->SendText("#2F1;");
   EXPECT_FALSE(Notifications.SendLoss.load());
   Port->SendText("#2F1;");
   EXPECT_TRUE(Notifications.SendLoss.load());

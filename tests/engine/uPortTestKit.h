@@ -149,7 +149,8 @@ struct TPty {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (out.size() < want) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      end - std::chrono::steady_clock::now()).count();
+                      end - std::chrono::steady_clock::now())
+                      .count();
       if (left <= 0) break;
       pollfd p{Master, POLLIN, 0};
       if (poll(&p, 1, static_cast<int>(left)) <= 0) break;

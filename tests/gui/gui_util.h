@@ -20,5 +20,6 @@ bool WaitUntil(Pred pred, int ms = 3000) {
 
 // With TESSARO_SHOTS=dir set, saves a picture of the widget there (for looking at it).
 inline void Shot(QWidget* w, const char* name) {
-  if (const char* dir = std::getenv("TESSARO_SHOTS")) w->grab().save(QString(dir) + "/" + name + ".png");
+  if (const char* dir = std::getenv("TESSARO_SHOTS"))
+    w->grab().save(QString(dir) + "/" + name + ".png");
 }

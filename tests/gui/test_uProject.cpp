@@ -12,9 +12,9 @@
 #include "instruments/uIXInOut.h"
 #include "instruments/uIXNumericDisp.h"
 #include "persist/uFileHandling.h"
+#include "persist/uGlobalSettings.h"
 #include "ports/uPorts.h"
 #include "ports/uUDPPort.h"
-#include "persist/uGlobalSettings.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -138,7 +138,8 @@ TEST_F(ProjectTest, SaveAndLoadRoundTripKeepsEverything) {
   ASSERT_EQ(Form->Sheets().SheetCount(), 3);
   EXPECT_EQ(run->TabStrip()->TabCaption(1), "Zwei");
   EXPECT_EQ(Form->Sheets().Sheets[1]->Background.RunColor(), 0x00FF00u);
-  for (int s = 0; s < 3; ++s) EXPECT_EQ(InstrumentCount(s), 3) << s;
+  for (int s = 0; s < 3; ++s)
+    EXPECT_EQ(InstrumentCount(s), 3) << s;
   EXPECT_EQ(Nth<TIXNumericDisp>(2, 0)->GetDenom(), "Wert \"2\"");
   EXPECT_EQ(Nth<TIXNumericOut>(1, 1)->GetEditText(), "12,5");
   EXPECT_FALSE(Nth<TIXInOut>(0, 2)->GetShowDenom());

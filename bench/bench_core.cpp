@@ -1,6 +1,8 @@
 // Figures of the receive path, the send queue and the number conversions.
 #include <benchmark/benchmark.h>
 
+#include "bench_inputs.h"
+
 #include <string>
 
 #include "core/uConvert.h"
@@ -10,21 +12,6 @@
 using namespace tessaro;
 
 namespace {
-
-// About 1 MB of mixed commands, one in eight malformed.
-std::string MixedCommands(size_t* count) {
-  const char* pieces[] = {"#5F12,3;",  "#25STest;", "/#7F1;",   "#123F-4.5E3;",
-                          "#5F1.2.3;", "#42F7;",    "#1000F1;", "#9S;"};
-  std::string s;
-  size_t n = 0;
-  while (s.size() < (1u << 20)) {
-    s += pieces[n % 8];
-    if (n % 16 == 0) s += "\r\n";
-    ++n;
-  }
-  *count = n;
-  return s;
-}
 
 void BM_FrameAndProcess_NoDependents(benchmark::State& state) {
   size_t commands;

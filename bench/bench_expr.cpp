@@ -2,6 +2,8 @@
 // dependent instrument, and the compile pass over a large project.
 #include <benchmark/benchmark.h>
 
+#include "bench_inputs.h"
+
 #include <cmath>
 #include <memory>
 #include <string>
@@ -64,21 +66,6 @@ void BM_Calculate(benchmark::State& state, const char* formula) {
     engine.Calculate(display);
   }
   benchmark::DoNotOptimize(display.ReadValue());
-}
-
-// About 1 MB of mixed commands, one in eight malformed (as the framing benchmark).
-std::string MixedCommands(size_t* count) {
-  const char* pieces[] = {"#5F12,3;",  "#25STest;", "/#7F1;",   "#123F-4.5E3;",
-                          "#5F1.2.3;", "#42F7;",    "#1000F1;", "#9S;"};
-  std::string s;
-  size_t n = 0;
-  while (s.size() < (1u << 20)) {
-    s += pieces[n % 8];
-    if (n % 16 == 0) s += "\r\n";
-    ++n;
-  }
-  *count = n;
-  return s;
 }
 
 void BM_FrameAndProcess_OneDependent(benchmark::State& state) {

@@ -301,32 +301,30 @@ void TMainForm::BuildPages() {
           &TRibbonButton::clicked, this, [this] { ValueResetClick(); });
 
   g = Group(run, x, ResText("tmainform.groupmanual", "Manuelle Befehle"), 250);
-  SmallLabel(g, ResText("tmainform.labelrecv", "Eingang"), 4, 12, 60);
-  PanelRecvSimu = new QWidget(g);
-  PanelRecvSimu->setObjectName("PanelRecvSimu");
-  PanelRecvSimu->setGeometry(66, 6, 150, 4);
-  EditSimulateRecv = new QLineEdit("#1F10;", g);
-  EditSimulateRecv->setObjectName("EditSimulateRecv");
-  EditSimulateRecv->setGeometry(66, 10, 150, 24);
-  EditSimulateRecv->installEventFilter(this);
-  auto* rb = new QToolButton(g);
-  rb->setObjectName("BitBtnRecvSimu");
-  rb->setIcon(MakeIcon("connect"));
-  rb->setGeometry(220, 10, 24, 24);
-  connect(rb, &QToolButton::clicked, this, [this] { ReceiveSimulationClick(); });
-  SmallLabel(g, ResText("tmainform.labelsend", "Ausgang"), 4, 46, 60);
-  PanelSendSimu = new QWidget(g);
-  PanelSendSimu->setObjectName("PanelSendSimu");
-  PanelSendSimu->setGeometry(66, 38, 150, 4);
-  EditSimulateSend = new QLineEdit("#25STest;", g);
-  EditSimulateSend->setObjectName("EditSimulateSend");
-  EditSimulateSend->setGeometry(66, 42, 150, 24);
-  EditSimulateSend->installEventFilter(this);
-  auto* sb = new QToolButton(g);
-  sb->setObjectName("BitBtnSendSimu");
-  sb->setIcon(MakeIcon("connect"));
-  sb->setGeometry(220, 42, 24, 24);
-  connect(sb, &QToolButton::clicked, this, [this] { SendSimulationClick(); });
+  // One row per direction: label, the 4-pixel strip for the animation, edit, button.
+  auto commandRow = [this, g](int y, const QString& label, const char* strip, const char* edit,
+                              const char* text, const char* button, void (TMainForm::*click)(),
+                              QWidget*& stripOut, QLineEdit*& editOut) {
+    SmallLabel(g, label, 4, y + 2, 60);
+    stripOut = new QWidget(g);
+    stripOut->setObjectName(strip);
+    stripOut->setGeometry(66, y - 4, 150, 4);
+    editOut = new QLineEdit(text, g);
+    editOut->setObjectName(edit);
+    editOut->setGeometry(66, y, 150, 24);
+    editOut->installEventFilter(this);
+    auto* b = new QToolButton(g);
+    b->setObjectName(button);
+    b->setIcon(MakeIcon("connect"));
+    b->setGeometry(220, y, 24, 24);
+    connect(b, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
+  };
+  commandRow(10, ResText("tmainform.labelrecv", "Eingang"), "PanelRecvSimu", "EditSimulateRecv",
+             "#1F10;", "BitBtnRecvSimu", &TMainForm::ReceiveSimulationClick, PanelRecvSimu,
+             EditSimulateRecv);
+  commandRow(42, ResText("tmainform.labelsend", "Ausgang"), "PanelSendSimu", "EditSimulateSend",
+             "#25STest;", "BitBtnSendSimu", &TMainForm::SendSimulationClick, PanelSendSimu,
+             EditSimulateSend);
 
   g = Group(run, x, ResText("tmainform.groupview", "Anzeige"), 120);
   CheckBoxCompileState =

@@ -9,19 +9,11 @@
 #include "core/uTerminal.h"
 #include "expr/UCompile.h"
 #include "expr/uMemFunctions.h"
+#include "trace_lines.h"
 
 using namespace tessaro;
 
 namespace {
-
-struct TraceLines {
-  std::vector<std::string> Lines;
-  TraceLines() { SetTraceHook(&Add, this); }
-  ~TraceLines() { SetTraceHook(nullptr, nullptr); }
-  static void Add(std::string_view t, void* self) {
-    static_cast<TraceLines*>(self)->Lines.emplace_back(t);
-  }
-};
 
 // A compiled formula over a channel table of its own.
 struct Formula {

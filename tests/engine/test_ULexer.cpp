@@ -7,19 +7,11 @@
 
 #include "core/uTrace.h"
 #include "expr/uMemFunctions.h"
+#include "trace_lines.h"
 
 using namespace tessaro;
 
 namespace {
-
-struct TraceLines {
-  std::vector<std::string> Lines;
-  TraceLines() { SetTraceHook(&Add, this); }
-  ~TraceLines() { SetTraceHook(nullptr, nullptr); }
-  static void Add(std::string_view t, void* self) {
-    static_cast<TraceLines*>(self)->Lines.emplace_back(t);
-  }
-};
 
 // The tokens in words: 5 2.5 "s" op(+) fn(sin) #7.
 std::string Describe(const TTokenList& tokens) {

@@ -8,19 +8,11 @@
 #include "core/uTrace.h"
 #include "expr/UCompile.h"
 #include "expr/uMemFunctions.h"
+#include "trace_lines.h"
 
 using namespace tessaro;
 
 namespace {
-
-struct TraceLines {
-  std::vector<std::string> Lines;
-  TraceLines() { SetTraceHook(&Add, this); }
-  ~TraceLines() { SetTraceHook(nullptr, nullptr); }
-  static void Add(std::string_view t, void* self) {
-    static_cast<TraceLines*>(self)->Lines.emplace_back(t);
-  }
-};
 
 struct Parsed {
   TCompiledInput Input;

@@ -5,6 +5,12 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ports/uPorts.h"
 
 // Runs the event loop until pred holds or the deadline passes.
 template <typename Pred>
@@ -23,3 +29,25 @@ inline void Shot(QWidget* w, const char* name) {
   if (const char* dir = std::getenv("TESSARO_SHOTS"))
     w->grab().save(QString(dir) + "/" + name + ".png");
 }
+
+// An interface that opens (or not) on request and records what it is given to send.
+struct RecordingPort : tessaro::TIXPort {
+  bool Opens = true;
+  std::mutex M;
+  std::vector<std::string> Sent;
+  void Connect() override {
+    if (IsConnected()) return;
+    Connected.store(Opens);
+    TIXPort::Connect();
+  }
+  void Disconnect() override { Connected.store(false); }
+  void StartReceiving() override {}
+  void SendText(std::string_view t) override {
+    std::lock_guard<std::mutex> g(M);
+    Sent.emplace_back(t);
+  }
+  std::vector<std::string> Taken() {
+    std::lock_guard<std::mutex> g(M);
+    return Sent;
+  }
+};

@@ -18,25 +18,6 @@ using namespace tessaro;
 
 namespace {
 
-struct RecordingPort : TIXPort {
-  std::mutex M;
-  std::vector<std::string> Sent;
-  void Connect() override {
-    Connected.store(true);
-    TIXPort::Connect();
-  }
-  void Disconnect() override { Connected.store(false); }
-  void StartReceiving() override {}
-  void SendText(std::string_view t) override {
-    std::lock_guard<std::mutex> g(M);
-    Sent.emplace_back(t);
-  }
-  std::vector<std::string> Taken() {
-    std::lock_guard<std::mutex> g(M);
-    return Sent;
-  }
-};
-
 class InstrumentTest : public ::testing::Test {
  protected:
   void SetUp() override {

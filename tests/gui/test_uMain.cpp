@@ -18,27 +18,6 @@ using namespace tessaro;
 
 namespace {
 
-struct RecordingPort : TIXPort {
-  bool Opens = true;
-  std::mutex M;
-  std::vector<std::string> Sent;
-  void Connect() override {
-    if (IsConnected()) return;
-    Connected.store(Opens);
-    TIXPort::Connect();
-  }
-  void Disconnect() override { Connected.store(false); }
-  void StartReceiving() override {}
-  void SendText(std::string_view t) override {
-    std::lock_guard<std::mutex> g(M);
-    Sent.emplace_back(t);
-  }
-  std::vector<std::string> Taken() {
-    std::lock_guard<std::mutex> g(M);
-    return Sent;
-  }
-};
-
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {

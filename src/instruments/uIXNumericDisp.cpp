@@ -242,16 +242,7 @@ TFLSet& TIXNumericDisp::FileSet() {
   static TFLSet set("IXNUMERICDISP", &CreateInstrument<T>);
   static const bool bound = [] {
     TIXKeys<T> k(set);
-    k.Disabled();
-    k.Denom();
-    k.Source();
-    k.String(
-        "unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
-    k.Position();
-    k.Size();
-    k.Bool<&T::GetShowName, &T::SetShowName>("showName");
-    k.Bool<&T::GetShowSource, &T::SetShowSource>("showSource");
-    k.Bool<&T::GetShowUnit, &T::SetShowUnit>("showUnit");
+    k.CaptionedHead();
     k.Int<&T::GetDecimals, &T::SetDecimals>("decimal");
     k.Bool<&T::GetFixedDecimals, &T::SetFixedDecimals>("fixedDecimal");
     k.Font();
@@ -272,16 +263,7 @@ TFLSet& TIXNumericOut::FileSet() {
   static TFLSet set("IXNUMERICOUT", &CreateInstrument<T>);
   static const bool bound = [] {
     TIXKeys<T> k(set);
-    k.Disabled();
-    k.Denom();
-    k.Source();
-    k.String(
-        "unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
-    k.Position();
-    k.Size();
-    k.Bool<&T::GetShowName, &T::SetShowName>("showName");
-    k.Bool<&T::GetShowSource, &T::SetShowSource>("showSource");
-    k.Bool<&T::GetShowUnit, &T::SetShowUnit>("showUnit");
+    k.CaptionedHead();
     k.Bool<&T::GetIntOnly, &T::SetIntOnly>("intOnly");
     k.Font();
     k.Colours();

@@ -70,6 +70,19 @@ struct TIXKeys {
         "showAnim", [](T& t) { return t.GetSendAnimation(); },
         [](T& t, bool v) { t.SetSendAnimation(v); });
   }
+  // The keys every instrument with a name, input and unit caption starts with, in order.
+  void CaptionedHead() {
+    Disabled();
+    Denom();
+    Source();
+    String(
+        "unit", [](T& t) { return t.GetUnit(); }, [](T& t, const std::string& v) { t.SetUnit(v); });
+    Position();
+    Size();
+    Bool<&T::GetShowName, &T::SetShowName>("showName");
+    Bool<&T::GetShowSource, &T::SetShowSource>("showSource");
+    Bool<&T::GetShowUnit, &T::SetShowUnit>("showUnit");
+  }
   template <auto Get, auto Put>
   void Bool(const char* key) {
     B.template Bind<TFLEBool, Get, Put>(key);

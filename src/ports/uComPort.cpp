@@ -323,9 +323,7 @@ TFLSet& ComPortSection() {
     b.Bind<TFLEInteger, &TComPort::GetDataBits, &TComPort::SetDataBits>("databit");
     b.Bind<TFLEString, &TComPort::GetParity, &TComPort::SetParity>("parity");
     b.Bind<TFLEInteger, &TComPort::GetStopBits, &TComPort::SetStopBits>("stopbit");
-    b.Bind<TFLEBool, &TComPort::GetFilterActive, &TComPort::SetFilterActive>("filterActive");
-    b.BindXY<&TComPort::GetFilterMin, &TComPort::SetFilterMin, &TComPort::GetFilterMax,
-             &TComPort::SetFilterMax>("filterBounds");
+    BindPortFilter(b);
     return true;
   }();
   (void)bound;

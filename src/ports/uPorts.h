@@ -94,6 +94,14 @@ class TIXPort {
   TPortView* View = nullptr;
 };
 
+// The two filter keys that close every interface section.
+template <class T>
+void BindPortFilter(TFLBinder<T>& b) {
+  b.template Bind<TFLEBool, &T::GetFilterActive, &T::SetFilterActive>("filterActive");
+  b.template BindXY<&T::GetFilterMin, &T::SetFilterMin, &T::GetFilterMax, &T::SetFilterMax>(
+      "filterBounds");
+}
+
 // The global port list, in creation order. Interfaces add and remove themselves.
 class TPortList {
  public:

@@ -223,9 +223,7 @@ TFLSet& UdpPortSection() {
     b.Bind<TFLEString, &TUDPPort::GetPort, &TUDPPort::SetPort>("port");
     b.Bind<TFLEString, &TUDPPort::GetClientIp, &TUDPPort::SetClientIp>("clientIp");
     b.Bind<TFLEString, &TUDPPort::GetClientPort, &TUDPPort::SetClientPort>("clientPort");
-    b.Bind<TFLEBool, &TUDPPort::GetFilterActive, &TUDPPort::SetFilterActive>("filterActive");
-    b.BindXY<&TUDPPort::GetFilterMin, &TUDPPort::SetFilterMin, &TUDPPort::GetFilterMax,
-             &TUDPPort::SetFilterMax>("filterBounds");
+    BindPortFilter(b);
     return true;
   }();
   (void)bound;

@@ -277,9 +277,7 @@ TFLSet& UrlPortSection() {
     b.Bind<TFLEInteger, &TURLPort::GetTimeout, &TURLPort::SetTimeout>("timeout");
     b.Bind<TFLEString, &TURLPort::GetUserName, &TURLPort::SetUserName>("username");
     b.Bind<TFLEString, &TURLPort::GetPassword, &TURLPort::SetPassword>("passwort");
-    b.Bind<TFLEBool, &TURLPort::GetFilterActive, &TURLPort::SetFilterActive>("filterActive");
-    b.BindXY<&TURLPort::GetFilterMin, &TURLPort::SetFilterMin, &TURLPort::GetFilterMax,
-             &TURLPort::SetFilterMax>("filterBounds");
+    BindPortFilter(b);
     return true;
   }();
   (void)bound;

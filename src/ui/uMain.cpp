@@ -430,23 +430,19 @@ void TMainForm::BuildPages() {
   RibbonButton(g, 86, 10, "ulangstrings.sbuttonhintergrund", "Hintergrund");
 
   // ---- Console, Terminal, Interface: their sheets fill these pages later
-  auto* cons = new QWidget;
-  cons->setObjectName("PageConsole");
-  x = 4;
-  g = Group(cons, x, ResText("tmainform.groupaction", "Aktion"), 140);
-  (new QCheckBox(ResText("tmainform.checkboxconsole", "Konsole aktiv"), g))
-      ->setGeometry(6, 8, 130, 24);
-  RibbonButton(g, 6, 34, "ulangstrings.sbuttonclear", "Anzeige Löschen", 120, 30);
-  AddConnectGroup(cons, x);
-
-  auto* term = new QWidget;
-  term->setObjectName("PageTerm");
-  x = 4;
-  g = Group(term, x, ResText("tmainform.groupaction", "Aktion"), 140);
-  (new QCheckBox(ResText("tmainform.checkboxterminal", "Terminal aktiv"), g))
-      ->setGeometry(6, 8, 130, 24);
-  RibbonButton(g, 6, 34, "ulangstrings.sbuttonclear", "Anzeige Löschen", 120, 30);
-  AddConnectGroup(term, x);
+  // Console and terminal pages: the on switch and "Anzeige Löschen", then connect.
+  auto actionPage = [this](const char* name, const char* boxId, const char* boxText) {
+    auto* page = new QWidget;
+    page->setObjectName(name);
+    int px = 4;
+    QWidget* group = Group(page, px, ResText("tmainform.groupaction", "Aktion"), 140);
+    (new QCheckBox(ResText(boxId, boxText), group))->setGeometry(6, 8, 130, 24);
+    RibbonButton(group, 6, 34, "ulangstrings.sbuttonclear", "Anzeige Löschen", 120, 30);
+    AddConnectGroup(page, px);
+    return page;
+  };
+  QWidget* cons = actionPage("PageConsole", "tmainform.checkboxconsole", "Konsole aktiv");
+  QWidget* term = actionPage("PageTerm", "tmainform.checkboxterminal", "Terminal aktiv");
 
   auto* intf = new QWidget;
   intf->setObjectName("PageInterface");

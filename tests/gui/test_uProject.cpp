@@ -100,6 +100,10 @@ TEST_F(ProjectTest, BundledDemoLoadsItsSheetsAndInstruments) {
   ASSERT_TRUE(io);
   EXPECT_EQ(io->GetOutSource(), "#20");
   EXPECT_FALSE(Form->Project().LoadingCover()->isVisible());
+  // Written back, it is the same file: every key of every section in its order.
+  std::string copy = Path("demo-copy.tess");
+  ASSERT_TRUE(ProjectFileLoad().SaveProject(Form->Project(), copy));
+  EXPECT_EQ(ReadFile(copy), ReadFile(TESSARO_SOURCE_DIR "/examples/demo.tess"));
   Form->SetMode(mdRun);
   Form->RunSheet()->SelectSheet(0);
   Form->Terminal().ReceiveSimulation("#1F3,14159;");
